@@ -1,0 +1,3 @@
+#include "frontend/frontend.h"
+
+int main() { return RunEngine(); }

@@ -1,0 +1,190 @@
+// Process start-up: banner, option.txt, table sizes and allocation.
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstring>
+#include <string>
+
+#include "frontend/frontend.h"
+#include "platform/platform.h"
+#include "search/search.h"
+
+EngineSettings Settings;
+
+namespace {
+
+constexpr int BANNER_WIDTH = 73;
+
+void BannerBorder() {
+  std::printf("   ");
+  for (int i = 0; i < BANNER_WIDTH; i++) std::putchar('*');
+  std::printf("\n");
+}
+
+void BannerText(const char* text) {
+  int inner = BANNER_WIDTH - 2;
+  int len = static_cast<int>(std::strlen(text));
+  int left = (inner - len) / 2;
+  int right = inner - len - left;
+  std::printf("   *%*s%s%*s*\n", left, "", text, right, "");
+}
+
+void SetDefaultSettings() {
+  Settings.FutilityEnabled = false;
+  Settings.TacticalFactor = 25;
+  Settings.HashSize = 4u << 20;
+  Settings.EvalHashSize = 2u << 20;
+  Settings.PawnHashSize = 3;  // megabytes until the whole file has been read
+  Settings.ChatMode = false;
+  Settings.Quantization = false;
+  Settings.QuickPv = false;
+  Settings.AnalyseOption = false;
+  Settings.Strength = 100;
+  Settings.MultiPvCount = 1;
+  Settings.XboardOutput = 1;
+}
+
+// Reads option.txt as a stream of words. Numbers after the valued keywords
+// are read the way a "%d" conversion would: white space skipped, an optional
+// sign, digits; when there are no digits nothing is consumed and the item is
+// read as the next word.
+class OptionReader {
+ public:
+  explicit OptionReader(std::string text) : text_(std::move(text)) {}
+
+  // Next word, at most 255 characters (the rest of a longer word is dropped).
+  bool NextWord(std::string& word) {
+    SkipSpace();
+    if (pos_ >= text_.size()) return false;
+    size_t start = pos_;
+    while (pos_ < text_.size() && !IsSpace(text_[pos_])) pos_++;
+    word.assign(text_, start, std::min<size_t>(pos_ - start, 255));
+    return true;
+  }
+
+  bool NextNumber(int32_t& value) {
+    SkipSpace();
+    size_t p = pos_;
+    bool negative = false;
+    if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) negative = text_[p++] == '-';
+    if (p >= text_.size() || !std::isdigit(static_cast<unsigned char>(text_[p]))) return false;
+    int64_t v = 0;
+    while (p < text_.size() && std::isdigit(static_cast<unsigned char>(text_[p]))) {
+      if (v < INT64_C(1) << 40) v = v * 10 + (text_[p] - '0');
+      p++;
+    }
+    if (negative) v = -v;
+    if (v > INT32_MAX) v = INT32_MAX;
+    if (v < INT32_MIN) v = INT32_MIN;
+    value = static_cast<int32_t>(v);
+    pos_ = p;
+    return true;
+  }
+
+ private:
+  static bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
+  void SkipSpace() {
+    while (pos_ < text_.size() && IsSpace(text_[pos_])) pos_++;
+  }
+  std::string text_;
+  size_t pos_ = 0;
+};
+
+// A table size in megabytes that is 0, negative, or whose byte count does not
+// fit in 32 bits would give no usable table: it becomes 1 MB.
+uint32_t SaneMegabytes(int32_t mb) { return (mb <= 0 || mb > 4095) ? 1u : static_cast<uint32_t>(mb); }
+
+bool ReadWholeFile(const char* path, std::string& text) {
+  FILE* f = std::fopen(path, "r");
+  if (!f) return false;
+  char chunk[4096];
+  size_t n;
+  while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) text.append(chunk, n);
+  std::fclose(f);
+  return true;
+}
+
+}  // namespace
+
+void PrintBanner() {
+  BannerBorder();
+  BannerText("Vessik 4.2");
+  BannerText("a chess engine for xboard, UCI and the console");
+  BannerText("");
+  BannerText("Type \"new\" for a new game, \"go\" to let the engine move,");
+  BannerText("moves like e2e4 to play, \"quit\" to leave.");
+  BannerBorder();
+}
+
+void ReadOptionFile(const char* path) {
+  SetDefaultSettings();
+  std::string text;
+  if (ReadWholeFile(path, text)) {
+    OptionReader reader(text);
+    std::string word;
+    int32_t value = 0;
+    while (reader.NextWord(word)) {
+      if (word == "FUTILITY=TRUE") Settings.FutilityEnabled = true;
+      else if (word == "FUTILITY=FALSE") Settings.FutilityEnabled = false;
+      else if (word == "QEDGE") { if (reader.NextNumber(value)) Settings.TacticalFactor = value; }
+      else if (word == "HASH") { if (reader.NextNumber(value)) Settings.HashSize = SaneMegabytes(value) << 20; }
+      else if (word == "EVALHASH") { if (reader.NextNumber(value)) Settings.EvalHashSize = SaneMegabytes(value) << 20; }
+      else if (word == "PAWNHASH") { if (reader.NextNumber(value)) Settings.PawnHashSize = SaneMegabytes(value); }
+      else if (word == "MOVEIMMEDIATE=TRUE" || word == "MOVEIMMEDIATE=FALSE") {}
+      else if (word == "CHAT=TRUE") Settings.ChatMode = true;
+      else if (word == "CHAT=FALSE") Settings.ChatMode = false;
+      else if (word == "QUANTIZATION=TRUE") Settings.Quantization = true;
+      else if (word == "QUANTIZATION=FALSE") Settings.Quantization = false;
+      else if (word == "QUICKPV=FALSE") Settings.QuickPv = false;
+      else if (word == "QUICKPV=TRUE") Settings.QuickPv = true;
+      else if (word == "ANALYSE_MODE=FALSE") Settings.AnalyseOption = false;
+      else if (word == "ANALYSE_MODE=TRUE") Settings.AnalyseOption = true;
+      else if (word == "STRENGTH") { if (reader.NextNumber(value)) Settings.Strength = value; }
+      if (word == "END.") break;
+    }
+  }
+  if (Settings.Strength < 0) Settings.Strength = 0;
+  if (Settings.Strength > 100) Settings.Strength = 100;
+
+  Settings.PawnHashSize = RoundTableBytes(Settings.PawnHashSize << 20, sizeof(PawnHashEntry));
+  std::printf("Pawn Hash : %dMB\n", static_cast<int>(Settings.PawnHashSize >> 20));
+  Settings.HashSize = RoundTableBytes(Settings.HashSize, 2 * sizeof(HashEntry));
+  std::printf("Hash Tables: %dMB\n", static_cast<int>(Settings.HashSize >> 20));
+  Settings.EvalHashSize = RoundTableBytes(Settings.EvalHashSize, sizeof(EvalHashEntry));
+  std::printf("Hash Eval Table: %dMB\n", static_cast<int>(Settings.EvalHashSize >> 20));
+  if (Settings.Strength != 100) std::printf("WARNING: ");
+  std::printf("Vessik uses %d%% of its strength!\n", Settings.Strength);
+  std::fflush(stdout);
+}
+
+int RunEngine() {
+  PlatformInit();
+  // Unbuffered from the first byte: every reply reaches the GUI at once, and
+  // setvbuf is only defined before the stream's first use.
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  ConsoleClear();
+  std::printf("\n");
+  PrintBanner();
+  ReadOptionFile("option.txt");
+
+  switch (AllocateTableBlocks()) {
+    case 0:
+      break;
+    case 1:
+      std::printf("HASH is too large\n");
+      std::fflush(stdout);
+      WaitKey();
+      return 1;
+    default:
+      std::printf("Hash Eval is too large!\n");
+      std::fflush(stdout);
+      WaitKey();
+      return 1;
+  }
+
+  std::printf("feature done=1\n");
+  std::fflush(stdout);
+  Srch.StartSeconds = SecondsNow();
+  GameLoop();
+  return 0;
+}

@@ -1,0 +1,207 @@
+// Position and moves: the one global position, its keys, attack tables,
+// move generators, make/unmake and move notation.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/check.h"
+
+using Bitboard = uint64_t;
+using HashKey = uint64_t;
+using Move = uint32_t;
+
+// ---------------------------------------------------------------------------
+// Colours, piece types and codes
+// ---------------------------------------------------------------------------
+// Colour values are 1 for White and 0 for Black everywhere. Arrays indexed by
+// colour are indexed by that value: PawnCount[WHITE], KingSquare[BLACK].
+constexpr int BLACK = 0;
+constexpr int WHITE = 1;
+
+constexpr int NO_PIECE = 0;
+constexpr int PAWN = 1;
+constexpr int KNIGHT = 2;
+constexpr int BISHOP = 3;
+constexpr int ROOK = 4;
+constexpr int QUEEN = 5;
+constexpr int KING = 6;
+
+constexpr int BLACK_BIT = 8;  // PieceCode = type for White, 8 + type for Black
+
+constexpr int PieceCodeOf(int colour, int type) { return colour == WHITE ? type : BLACK_BIT + type; }
+constexpr int TypeOfCode(int code) { return code & 7; }
+constexpr bool IsBlackCode(int code) { return (code & BLACK_BIT) != 0; }
+
+// Index into PieceBB: White pawn..king = 0..5, Black pawn..king = 6..11.
+constexpr int BBIndex(int colour, int type) { return (colour == WHITE ? 0 : 6) + type - 1; }
+constexpr int BBIndexOfCode(int code) { return (IsBlackCode(code) ? 6 : 0) + TypeOfCode(code) - 1; }
+
+// Squares: a1 = 0, h8 = 63.
+constexpr int RankOf(int sq) { return sq >> 3; }
+constexpr int FileOf(int sq) { return sq & 7; }
+constexpr int SquareAt(int rank, int file) { return rank * 8 + file; }
+
+enum Square : int {
+  A1, B1, C1, D1, E1, F1, G1, H1,
+  A2, B2, C2, D2, E2, F2, G2, H2,
+  A3, B3, C3, D3, E3, F3, G3, H3,
+  A4, B4, C4, D4, E4, F4, G4, H4,
+  A5, B5, C5, D5, E5, F5, G5, H5,
+  A6, B6, C6, D6, E6, F6, G6, H6,
+  A7, B7, C7, D7, E7, F7, G7, H7,
+  A8, B8, C8, D8, E8, F8, G8, H8
+};
+
+// Diagonal occupancy coordinates: AntiDiagOcc[rank + file] holds the square
+// as bit min(rank, 7 - file); DiagOcc[7 - rank + file] as bit min(rank, file).
+constexpr int AntiDiagIndex(int sq) { return RankOf(sq) + FileOf(sq); }
+constexpr int AntiDiagBit(int sq) { return RankOf(sq) < 7 - FileOf(sq) ? RankOf(sq) : 7 - FileOf(sq); }
+constexpr int DiagIndex(int sq) { return 7 - RankOf(sq) + FileOf(sq); }
+constexpr int DiagBit(int sq) { return RankOf(sq) < FileOf(sq) ? RankOf(sq) : FileOf(sq); }
+// Bit of a square in the file-major RotatedOcc.
+constexpr int RotatedIndex(int sq) { return FileOf(sq) * 8 + RankOf(sq); }
+
+// ---------------------------------------------------------------------------
+// Keys: 64-bit values whose two 32-bit halves are used separately by the
+// hash-table index and the book file.
+// ---------------------------------------------------------------------------
+constexpr uint32_t KeyLow(HashKey k) { return static_cast<uint32_t>(k); }
+constexpr uint32_t KeyHigh(HashKey k) { return static_cast<uint32_t>(k >> 32); }
+constexpr HashKey KeyFromHalves(uint32_t low, uint32_t high) { return (static_cast<uint64_t>(high) << 32) | low; }
+// The side to move is folded in by complementing the key when Black moves.
+constexpr HashKey FoldSide(HashKey k, int side) { return side == WHITE ? k : ~k; }
+
+// ---------------------------------------------------------------------------
+// The Move word: from (0-5), to (6-11), moving type (12-14), captured type
+// (15-17), promotion type (18-20). 0 is no move.
+// ---------------------------------------------------------------------------
+constexpr int MoveFrom(Move m) { return m & 63; }
+constexpr int MoveTo(Move m) { return (m >> 6) & 63; }
+constexpr int MoveType(Move m) { return (m >> 12) & 7; }
+constexpr int MoveCaptured(Move m) { return (m >> 15) & 7; }
+constexpr int MovePromotion(Move m) { return (m >> 18) & 7; }
+constexpr Move MakeMoveWord(int from, int to, int type, int captured = 0, int promotion = 0) {
+  return static_cast<Move>(from | to << 6 | type << 12 | captured << 15 | promotion << 18);
+}
+constexpr Move CAPTURE_MASK = 0x38000;
+constexpr Move PROMOTION_MIN = 0x40000;
+constexpr Move CASTLE_WK = 24964;  // e1-g1
+constexpr Move CASTLE_WQ = 24708;  // e1-c1
+constexpr Move CASTLE_BK = 28604;  // e8-g8
+constexpr Move CASTLE_BQ = 28348;  // e8-c8
+
+// ---------------------------------------------------------------------------
+// Piece values
+// ---------------------------------------------------------------------------
+extern const int PieceValue[8];        // by type: 0 100 300 300 500 900 1000 0
+extern const int PieceCodeValue[16];   // by code, negative for Black
+extern const uint8_t PieceRank[8];     // 0 1 3 3 5 9 10 0
+extern const int PieceUnitsOf[8];      // 0 0 3 3 5 9 0 0
+
+// ---------------------------------------------------------------------------
+// The position record
+// ---------------------------------------------------------------------------
+struct PositionRecord {
+  uint8_t Board[64];           // PieceCode of each square
+  Bitboard PieceBB[12];        // White P N B R Q K, Black P N B R Q K
+  Bitboard RotatedOcc;         // file-major occupancy: bit file * 8 + rank
+  uint8_t AntiDiagOcc[16];     // by rank + file
+  uint8_t DiagOcc[16];         // by 7 - rank + file
+  Bitboard AllOcc;
+  Bitboard BlackOcc;
+  Bitboard WhiteOcc;
+  HashKey ScratchKey;          // work area of RecomputeKeys
+  HashKey ScratchPawnKey;
+  Bitboard EnPassantBB;        // square passed over by a double step, or 0
+  HashKey Key;
+  HashKey PawnKey;
+  int32_t Material;            // White minus Black, pawn 100 ... queen 900
+  uint8_t PawnCount[2];        // by colour
+  int16_t PieceUnits[2];       // knight/bishop 3, rook 5, queen 9, by colour
+  uint8_t KingSquare[2];       // by colour
+  uint8_t CastleRights;        // 1 WK, 2 WQ, 4 BK, 8 BQ
+  // Kept with the record so that one copy (StartPosition) holds a whole set-up.
+  uint8_t SideToMove;          // 1 White, 0 Black
+  int32_t ImbalanceKey;        // material signature read by the evaluation
+};
+extern PositionRecord Pos;
+
+// Per-ply bookkeeping of the current line. The root of a search is ply 1 and
+// Ply stays 1 outside a search. Arrays are written one ply ahead, and a node at
+// ply 63 still makes moves, so they hold index 64 (and one spare).
+constexpr int MAX_PLY = 64;
+constexpr int PLY_SLOTS = MAX_PLY + 2;
+struct TreeRecord {
+  int Ply;
+  Move MoveAtPly[PLY_SLOTS];
+  uint8_t InCheckAtPly[PLY_SLOTS];
+  int16_t HalfmoveClock[PLY_SLOTS];
+};
+extern TreeRecord Tree;
+
+// The game: its moves from the start position, the keys met, the set-up start
+// and the flags of the front end that the search reads.
+constexpr int MAX_GAME_MOVES = 2048;
+constexpr int KEY_HISTORY_SIZE = MAX_GAME_MOVES + PLY_SLOTS + 2;
+struct GameRecord {
+  Move GameMoves[MAX_GAME_MOVES];
+  int GameMoveCount;
+  HashKey KeyHistory[KEY_HISTORY_SIZE];
+  int16_t GameHalfmoveClock;
+  PositionRecord StartPosition;
+  bool HasSetupStart;
+
+  int EngineColour;      // 1 White, 0 Black
+  int HumanColour;
+  int ForceMode;
+  int AnalyzeMode;
+  int QuitRequested;
+  uint8_t PonderEnabled;
+  uint8_t PonderingNow;
+  uint8_t GameOverMark;  // 9 = the engine has resigned
+  uint8_t ResignCount;
+  uint8_t OutOfBook;
+  uint8_t IncrementMode;
+  char PendingInput[256];
+};
+extern GameRecord Game;
+
+// ---------------------------------------------------------------------------
+// Position record operations
+// ---------------------------------------------------------------------------
+void NewGame();
+void SaveStartPosition();
+void RecomputeBitboards();
+void RecomputeRotated();
+void RecomputeDiagonals();
+void RecomputeCastleRights();
+// ImbalanceKey from the pieces on the board (used by the set-up commands).
+int ComputeImbalanceKey();
+void MoveToCoord(Move move, char* buffer);  // buffer holds 6 bytes
+std::string MoveToCoordString(Move move);   // convenience for tests and tools
+
+// ---------------------------------------------------------------------------
+// Hash keys. The 964 Zobrist constants are compiled in; MoveKeys is built from
+// them at start-up so that a moving piece costs one XOR.
+// ---------------------------------------------------------------------------
+struct ZobristConstants {
+  HashKey PieceKeys[12][64];   // row (type - 1) * 2 + (1 for Black)
+  HashKey CastleKeys[4];       // rights 1, 2, 4, 8 in that order
+  HashKey EnPassantKeys[64];
+  HashKey PawnKeys[2][64];     // by colour
+};
+extern const ZobristConstants Zobrist;
+// Rows: WP, WP (pawn keys), WN, WB, WR, WQ, WK, BP, BP (pawn keys), BN, BB, BR, BQ, BK;
+// column from + 64 * to, the low 12 bits of a Move.
+extern HashKey MoveKeys[14][4096];
+
+constexpr int PieceKeyRow(int code) { return (TypeOfCode(code) - 1) * 2 + (IsBlackCode(code) ? 1 : 0); }
+// MoveKeys row of a moving piece (the PieceKeys-based row for pawns).
+constexpr int MoveKeyRow(int colour, int type) { return (colour == WHITE ? 0 : 7) + (type == PAWN ? 0 : type); }
+constexpr int PawnMoveKeyRow(int colour) { return colour == WHITE ? 1 : 8; }
+// CastleKeys index of a right bit (1, 2, 4, 8).
+constexpr int CastleKeyIndex(int rightBit) { return rightBit == 1 ? 0 : rightBit == 2 ? 1 : rightBit == 4 ? 2 : 3; }
+
+void RecomputeKeys();
+void BuildMoveKeys();

@@ -1,0 +1,70 @@
+// Search: hash tables, move ordering, quiescence and alpha-beta search,
+// iterative deepening, time control with input polling, search output.
+#pragma once
+
+#include <cstdint>
+
+#include "position/position.h"
+
+// ---------------------------------------------------------------------------
+// Hash tables
+// ---------------------------------------------------------------------------
+// Transposition entry, 16 bytes: data low (score + 65536 in bits 0-16, depth in
+// bits 17-29, bound in bits 30-31), data high (age in bits 0-2, mate threat in
+// bit 3, move in bits 4-24), then the key halves.
+struct HashEntry {
+  uint32_t DataLow;
+  uint32_t DataHigh;
+  uint32_t KeyLow;
+  uint32_t KeyHigh;
+};
+static_assert(sizeof(HashEntry) == 16);
+
+struct EvalHashEntry {
+  uint32_t KeyLow;
+  uint32_t KeyHigh;
+  int32_t Score;  // White's point of view
+  uint32_t Unused;
+};
+static_assert(sizeof(EvalHashEntry) == 16);
+
+struct PawnHashEntry {
+  uint32_t KeyLow;
+  uint32_t KeyHigh;
+  uint64_t PassedSet;
+  int16_t Score;
+  uint8_t PawnFiles[2];         // byte 18 White, byte 19 Black
+  uint8_t ShelterWeakness[4];   // White queen side, White king side, Black queen side, Black king side
+};
+static_assert(sizeof(PawnHashEntry) == 24);
+
+// The four table blocks and the usable, 16-byte aligned bases inside them.
+struct HashTableSet {
+  void* Blocks[4];                  // two transposition halves, evaluation, pawns
+  HashEntry* DepthPreferredTable;
+  HashEntry* AlwaysReplaceTable;
+  EvalHashEntry* EvalTable;
+  PawnHashEntry* PawnTable;
+  uint32_t HashMask;
+  uint32_t EvalHashMask;
+  uint32_t PawnHashMask;
+};
+extern HashTableSet Tables;
+
+// entry size * the highest power of two not above bytes / entry size.
+uint32_t RoundTableBytes(uint32_t bytes, uint32_t entrySize);
+
+// Allocates the four blocks for the sizes in Settings (HashSize covers both
+// transposition halves). On failure nothing is installed, the previous blocks
+// stay in use, and the result names the block that failed: 1 transposition,
+// 2 evaluation, 3 pawns. 0 on success.
+int AllocateTableBlocks();
+
+// ---------------------------------------------------------------------------
+// Search state
+// ---------------------------------------------------------------------------
+struct SearchState {
+  int64_t StartSeconds;  // calendar seconds at the start of the current search
+  int64_t StartTicks;    // millisecond ticks at the start of the current search
+};
+extern SearchState Srch;
