@@ -205,3 +205,86 @@ constexpr int CastleKeyIndex(int rightBit) { return rightBit == 1 ? 0 : rightBit
 
 void RecomputeKeys();
 void BuildMoveKeys();
+
+// ---------------------------------------------------------------------------
+// Attack detection: tables built once at start-up (InitEvalTables calls the
+// builders in its fixed order; InitAttackTables builds them all for tools and
+// tests), sliding lookups over the rotated and diagonal occupancy bytes.
+// ---------------------------------------------------------------------------
+struct AttackTableSet {
+  Bitboard KnightAttacks[64];
+  Bitboard KingAttacks[64];
+  Bitboard PawnAttacks[2][64];        // by colour: squares a pawn of that colour on s attacks
+  Bitboard BishopRays[64];
+  Bitboard RookRays[64];
+  Bitboard QueenRays[64];
+  Bitboard Ray[8][64];                // directions +8, +9, +7, +1, -8, -9, -7, -1
+  Bitboard InBetween[64][64];
+  int8_t LineDir[64][64];             // [target][origin]: step from origin towards target
+  uint8_t Reach[5][64][64];           // knight, bishop, rook, queen, king (index type - 2)
+  Bitboard Beside[64];
+  Bitboard RankAttacks[64][256];
+  Bitboard FileAttacks[64][256];
+  Bitboard AntiDiagAttacks[64][256];
+  Bitboard DiagAttacks[64][256];
+  uint8_t RankReach8[8][256];
+  Bitboard SetMask[64];
+  Bitboard ClearMask[64];
+  Bitboard RotatedSetMask[64];
+  uint8_t LowestBit16[65536];
+  uint8_t PopCount16[65536];
+  uint8_t HighestBit8[256];
+  uint8_t LowestBit8[256];
+  // Slider sets for the x-ray step of StaticExchange; not kept by make/unmake,
+  // recomputed (RefreshSliderSets) before a batch of exchange evaluations.
+  Bitboard AllDiagSliders;
+  Bitboard AllLineSliders;
+};
+extern AttackTableSet Attacks;
+
+// Ray direction indices, in the order of the Ray table.
+constexpr int RAY_N = 0, RAY_NE = 1, RAY_NW = 2, RAY_E = 3, RAY_S = 4, RAY_SW = 5, RAY_SE = 6, RAY_W = 7;
+
+// Table builders, each building the tables named.
+void BuildInBetween();
+void BuildStepTables();       // KnightAttacks, KingAttacks, PawnAttacks, BishopRays, RookRays, QueenRays
+void BuildSlidingTables();    // RankAttacks, FileAttacks, AntiDiagAttacks, DiagAttacks, RankReach8
+void BuildBitTables();        // PopCount16, LowestBit16, HighestBit8, LowestBit8
+void BuildBeside();
+void BuildLineDir();
+void BuildRays();             // Ray
+void BuildReach();
+void BuildMasks();            // SetMask, ClearMask, RotatedSetMask
+void InitAttackTables();      // all of the above (and MoveKeys)
+
+inline int LowestSquare(Bitboard bb) { return __builtin_ctzll(bb); }
+inline int PopLowest(Bitboard& bb) {
+  int sq = __builtin_ctzll(bb);
+  bb &= bb - 1;
+  return sq;
+}
+inline int PopCount(Bitboard bb) { return __builtin_popcountll(bb); }
+
+inline Bitboard RankAttacksFrom(int s) {
+  return Attacks.RankAttacks[s][(Pos.AllOcc >> (RankOf(s) * 8)) & 0xFF];
+}
+inline Bitboard FileAttacksFrom(int s) {
+  return Attacks.FileAttacks[s][(Pos.RotatedOcc >> (FileOf(s) * 8)) & 0xFF];
+}
+inline Bitboard AntiDiagAttacksFrom(int s) { return Attacks.AntiDiagAttacks[s][Pos.AntiDiagOcc[AntiDiagIndex(s)]]; }
+inline Bitboard DiagAttacksFrom(int s) { return Attacks.DiagAttacks[s][Pos.DiagOcc[DiagIndex(s)]]; }
+inline Bitboard BishopAttacksFrom(int s) { return AntiDiagAttacksFrom(s) | DiagAttacksFrom(s); }
+inline Bitboard RookAttacksFrom(int s) { return RankAttacksFrom(s) | FileAttacksFrom(s); }
+inline Bitboard QueenAttacksFrom(int s) { return BishopAttacksFrom(s) | RookAttacksFrom(s); }
+inline uint8_t RankReach(int s) { return Attacks.RankReach8[FileOf(s)][(Pos.AllOcc >> (RankOf(s) * 8)) & 0xFF]; }
+
+bool IsAttacked(int s, int side);
+bool IsAttackedByWhite(int s);
+bool IsAttackedByBlack(int s);
+Bitboard AttackersOf(int s);
+Bitboard WhiteAttackersOf(int s);
+Bitboard BlackAttackersOf(int s);
+bool IsPinnedToKing(int side, int s);
+bool PieceAttacks(int type, int from, int to);
+int StaticExchange(int from, int to);
+void RefreshSliderSets();

@@ -63,8 +63,41 @@ int AllocateTableBlocks();
 // ---------------------------------------------------------------------------
 // Search state
 // ---------------------------------------------------------------------------
+constexpr int MATE_SCORE = 10000;
+constexpr int MATE_THRESHOLD = 9800;
+constexpr int ONE_PLY = 60;
+constexpr int GOOD_CAPTURE = 10000;
+constexpr int PV_SIZE = 65;
+
 struct SearchState {
   int64_t StartSeconds;  // calendar seconds at the start of the current search
   int64_t StartTicks;    // millisecond ticks at the start of the current search
+
+  // Move ordering (killers per ply, history per side indexed by from + 64 * to).
+  Move Killer1[PLY_SLOTS];
+  Move Killer2[PLY_SLOTS];
+  uint32_t HistoryTable[2][4096];  // by colour value
+
+  // Principal variations: row p holds the line found at ply p from column p;
+  // row 2 from column 1 is the current root line, row 0 the last completed one.
+  Move PvTable[PV_SIZE][PV_SIZE];
+  Move RootHashMove;
+  Move RootBestMove;
 };
 extern SearchState Srch;
+
+// Small move-indexed value tables, built by BuildCaptureValueTables():
+// CaptureGain by bits 15-20 (captured | promotion << 3): value of the captured
+// piece plus the full value of the promotion piece, 100 for neither (en passant).
+// MaterialGain by the same index: captured value plus promotion value - 100, 100 for neither.
+// TradeTable by bits 12-20 (mover | captured << 3 | promotion << 6): MaterialGain - value of the mover.
+struct CaptureValueTables {
+  int CaptureGain[64];
+  int MaterialGain[64];
+  int TradeTable[512];
+  uint8_t RecaptureTable[64];  // by bits 12-17 (mover | captured << 3), built by BuildRecaptureTable()
+};
+extern CaptureValueTables CaptureValues;
+
+void BuildCaptureValueTables();
+void BuildRecaptureTable();

@@ -1,0 +1,4 @@
+#include "book/book.h"
+
+// The book lands with its own subsystem; until then there is none to load.
+void LoadBook() {}
