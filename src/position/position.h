@@ -288,3 +288,77 @@ bool IsPinnedToKing(int side, int s);
 bool PieceAttacks(int type, int from, int to);
 int StaticExchange(int from, int to);
 void RefreshSliderSets();
+
+// ---------------------------------------------------------------------------
+// Move generation. Lists are per ply and never written past their end: a
+// generator stops adding when a list or bucket is full (no legal chess
+// position comes near these capacities).
+// ---------------------------------------------------------------------------
+constexpr int MOVE_LIST_SIZE = 256;
+constexpr int BUCKET_COUNT = 26;
+constexpr int BUCKET_SIZE = 256;
+
+struct PlyMoveList {
+  Move Moves[MOVE_LIST_SIZE];
+  uint32_t Scores[MOVE_LIST_SIZE];
+  int End;  // slot after the last generated move
+};
+
+struct PlyBuckets {
+  Move Moves[BUCKET_COUNT][BUCKET_SIZE];
+  uint16_t Count[BUCKET_COUNT];
+};
+
+struct MoveGenState {
+  PlyMoveList MoveList[PLY_SLOTS];
+  Move QuiescenceList[PLY_SLOTS][MOVE_LIST_SIZE];
+  int QuiescenceEnd;                 // end of the last quiescence list generated
+  PlyBuckets RootBuckets[PLY_SLOTS];
+  int EvasionCount[PLY_SLOTS];
+  int RecaptureSquare;
+  bool SeventhRankPush;
+  bool SlidersFresh;
+  uint8_t QuietBucket[6][64];        // by moving type - 1 and destination
+};
+extern MoveGenState Gen;
+
+void BuildQuietBuckets();
+void GenerateAll();
+void GenerateCaptures();
+void GenerateQuiet();
+void GenerateEvasions();
+void GenerateQuiescenceCaptures();
+bool IsMovePossible(Move move);
+
+// ---------------------------------------------------------------------------
+// Make and unmake. The caller saves Key, PawnKey, EnPassantBB and CastleRights
+// before MakeMove and writes them back after UnmakeMove; it also flips
+// SideToMove and moves Ply itself.
+// ---------------------------------------------------------------------------
+void MakeMove(Move move);
+void UnmakeMove(Move move);
+
+// The four values the caller of make/unmake keeps.
+struct SavedState {
+  HashKey Key;
+  HashKey PawnKey;
+  Bitboard EnPassantBB;
+  uint8_t CastleRights;
+};
+inline SavedState SaveState() { return {Pos.Key, Pos.PawnKey, Pos.EnPassantBB, Pos.CastleRights}; }
+inline void RestoreState(const SavedState& s) {
+  Pos.Key = s.Key;
+  Pos.PawnKey = s.PawnKey;
+  Pos.EnPassantBB = s.EnPassantBB;
+  Pos.CastleRights = s.CastleRights;
+}
+
+// ---------------------------------------------------------------------------
+// Move notation
+// ---------------------------------------------------------------------------
+enum SanStyle { SAN_CONSOLE, SAN_PV, SAN_BOOK };
+constexpr int SAN_TEXT_SIZE = 16;  // the longest SAN ("Qa1xb2=Q+ " style) fits with room to spare
+// Writes the SAN of a move that has just been made (SideToMove still the
+// mover's; its position's moves in RootBuckets[Ply] from GenerateAll).
+void FormatSan(Move move, char* text, SanStyle style);
+void PrintCoordMove(Move move);
