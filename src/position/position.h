@@ -357,7 +357,9 @@ inline void RestoreState(const SavedState& s) {
 // Move notation
 // ---------------------------------------------------------------------------
 enum SanStyle { SAN_CONSOLE, SAN_PV, SAN_BOOK };
-constexpr int SAN_TEXT_SIZE = 16;  // the longest SAN ("Qa1xb2=Q+ " style) fits with room to spare
+// Disambiguation adds at most one character per bucket, so even a board full
+// of twins stays well inside this.
+constexpr int SAN_TEXT_SIZE = 48;
 // Writes the SAN of a move that has just been made (SideToMove still the
 // mover's; its position's moves in RootBuckets[Ply] from GenerateAll).
 void FormatSan(Move move, char* text, SanStyle style);
