@@ -1,0 +1,147 @@
+// Helpers shared by the move generators (not part of the position interface).
+#pragma once
+
+#include "position/position.h"
+#include "search/search.h"
+
+namespace movegen {
+
+constexpr Bitboard FILE_A = 0x0101010101010101ull;
+constexpr Bitboard FILE_H = 0x8080808080808080ull;
+constexpr Bitboard RankMask(int rank) { return 0xFFull << (rank * 8); }
+
+// Colour-dependent constants of the side to move.
+template <int Us>
+struct SideOf {
+  static constexpr int Them = Us == WHITE ? BLACK : WHITE;
+  static constexpr int Up = Us == WHITE ? 8 : -8;
+  // Captures towards the a-file side and towards the h-file side.
+  static constexpr int CaptureA = Us == WHITE ? 7 : -9;
+  static constexpr int CaptureH = Us == WHITE ? 9 : -7;
+  static constexpr Bitboard LastRank = RankMask(Us == WHITE ? 7 : 0);
+  static constexpr Bitboard SeventhRank = RankMask(Us == WHITE ? 6 : 1);
+  // Destinations of a single step from which a double step may follow.
+  static constexpr Bitboard ThirdRank = RankMask(Us == WHITE ? 2 : 5);
+  static constexpr int KingHome = Us == WHITE ? E1 : E8;
+  static constexpr int RightShort = Us == WHITE ? 1 : 4;
+  static constexpr int RightLong = Us == WHITE ? 2 : 8;
+  static constexpr Move CastleShort = Us == WHITE ? CASTLE_WK : CASTLE_BK;
+  static constexpr Move CastleLong = Us == WHITE ? CASTLE_WQ : CASTLE_BQ;
+};
+
+// Pawn targets of a whole pawn set shifted by delta (+-7, +-8, +-9), with the
+// pawns that would wrap round the board edge left out.
+template <int Delta>
+inline Bitboard ShiftPawns(Bitboard pawns) {
+  if constexpr (Delta == 7 || Delta == -9) pawns &= ~FILE_A;
+  if constexpr (Delta == 9 || Delta == -7) pawns &= ~FILE_H;
+  if constexpr (Delta > 0) return pawns << Delta;
+  else return pawns >> -Delta;
+}
+
+inline Move Word(int from, int to, int type, int captured, int promotion = 0) {
+  return static_cast<Move>(from | to << 6 | type << 12 | captured << 15 | promotion << 18);
+}
+
+inline int CapturedOn(int sq) { return Pos.Board[sq] & 7; }
+
+template <int Type>
+inline Bitboard PieceMoves(int from) {
+  if constexpr (Type == KNIGHT) return Attacks.KnightAttacks[from];
+  else if constexpr (Type == BISHOP) return BishopAttacksFrom(from);
+  else if constexpr (Type == ROOK) return RookAttacksFrom(from);
+  else if constexpr (Type == QUEEN) return QueenAttacksFrom(from);
+  else return Attacks.KingAttacks[from];
+}
+
+// Castling is checked completely: right, empty squares, and no attack on the
+// king's square, the square it crosses and the square it lands on.
+template <int Us>
+inline bool CanCastleShort() {
+  using S = SideOf<Us>;
+  constexpr int k = S::KingHome;
+  if (!(Pos.CastleRights & S::RightShort)) return false;
+  if (Pos.AllOcc & ((1ull << (k + 1)) | (1ull << (k + 2)))) return false;
+  return !IsAttacked(k, S::Them) && !IsAttacked(k + 1, S::Them) && !IsAttacked(k + 2, S::Them);
+}
+
+template <int Us>
+inline bool CanCastleLong() {
+  using S = SideOf<Us>;
+  constexpr int k = S::KingHome;
+  if (!(Pos.CastleRights & S::RightLong)) return false;
+  if (Pos.AllOcc & ((1ull << (k - 1)) | (1ull << (k - 2)) | (1ull << (k - 3)))) return false;
+  return !IsAttacked(k, S::Them) && !IsAttacked(k - 1, S::Them) && !IsAttacked(k - 2, S::Them);
+}
+
+inline Bitboard OccupancyOf(int colour) { return colour == WHITE ? Pos.WhiteOcc : Pos.BlackOcc; }
+
+inline void EnsureSliderSets() {
+  if (!Gen.SlidersFresh) {
+    RefreshSliderSets();
+    Gen.SlidersFresh = true;
+  }
+}
+
+// A pawn move to the seventh rank (rank index 6) or the second (rank index 1):
+// bits 9-14 hold the destination rank and the moving type.
+inline bool IsSeventhRankPush(Move m) {
+  Move bits = m & 0x7E00;
+  return bits == 0x1C00 || bits == 0x1200;
+}
+
+enum PromotionOrder { PROMOTE_QNRB, PROMOTE_QRBN, PROMOTE_Q_ONLY };
+
+template <PromotionOrder Order, typename Add>
+inline void AddPromotions(Move base, Add& add) {
+  if constexpr (Order == PROMOTE_QNRB) {
+    add(base | QUEEN << 18);
+    add(base | KNIGHT << 18);
+    add(base | ROOK << 18);
+    add(base | BISHOP << 18);
+  } else if constexpr (Order == PROMOTE_QRBN) {
+    add(base | QUEEN << 18);
+    add(base | ROOK << 18);
+    add(base | BISHOP << 18);
+    add(base | KNIGHT << 18);
+  } else {
+    add(base | QUEEN << 18);
+  }
+}
+
+inline bool OnPromotionRank(int sq) { return sq < 8 || sq >= 56; }
+
+// Pawn moves to every square of targets, each coming from to - Delta.
+template <int Delta, PromotionOrder Order, typename Add>
+inline void AddPawnMoves(Bitboard targets, Add& add) {
+  while (targets) {
+    int to = PopLowest(targets);
+    Move base = Word(to - Delta, to, PAWN, CapturedOn(to));
+    if (OnPromotionRank(to)) AddPromotions<Order>(base, add);
+    else add(base);
+  }
+}
+
+template <int Us, int Type, typename Add>
+inline void AddPieceMoves(Bitboard allowed, Add& add) {
+  Bitboard pieces = Pos.PieceBB[BBIndex(Us, Type)];
+  while (pieces) {
+    int from = PopLowest(pieces);
+    Bitboard targets = PieceMoves<Type>(from) & allowed;
+    while (targets) {
+      int to = PopLowest(targets);
+      add(Word(from, to, Type, CapturedOn(to)));
+    }
+  }
+}
+
+template <int Us, typename Add>
+inline void AddAllPieceMoves(Bitboard allowed, Add& add) {
+  AddPieceMoves<Us, KNIGHT>(allowed, add);
+  AddPieceMoves<Us, BISHOP>(allowed, add);
+  AddPieceMoves<Us, ROOK>(allowed, add);
+  AddPieceMoves<Us, QUEEN>(allowed, add);
+  AddPieceMoves<Us, KING>(allowed, add);
+}
+
+}  // namespace movegen
