@@ -337,6 +337,10 @@ bool IsMovePossible(Move move);
 // ---------------------------------------------------------------------------
 void MakeMove(Move move);
 void UnmakeMove(Move move);
+// True when every incremental representation (bitboards, occupancies, rotated
+// and diagonal bytes, counters, king squares, ImbalanceKey) agrees with Board.
+// Keys are left out: make leaves their restore to the caller.
+bool PositionIsConsistent();
 
 // The four values the caller of make/unmake keeps.
 struct SavedState {
