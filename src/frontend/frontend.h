@@ -30,3 +30,23 @@ void ReadOptionFile(const char* path);
 
 // The game loop; returns when a quit command (or the end of input) ends the program.
 void GameLoop();
+
+// --- Position input -----------------------------------------------------------
+// Fills board (64 piece codes, a1 first) from a FEN placement word of `length`
+// characters. False, with board unspecified, when the word would address a
+// square off the board: a rank longer than eight files, more than eight ranks,
+// or a "/" that ends a rank short of eight files (the ranks below would slide
+// off their files).
+bool ParsePlacement(const char* word, int length, uint8_t* board);
+
+// Sets the position from the FEN fields of a command line. placementWord is the
+// index of the placement among the line's words (1 for "setboard <fen>", 2 for
+// "position fen <fen>"). Missing side, castling and en passant words mean "w",
+// "-" and "-"; the halfmove and move counters are not read. Castling rights
+// that the placement of kings and rooks cannot carry are dropped, and so is an
+// en passant square that no pawn has just passed over or that no enemy pawn
+// can use. A placement that is malformed or unplayable (not one king per side,
+// a pawn on the first or eighth rank, the side not to move in check) is
+// refused: false, and the position and game are left untouched.
+// setboard also makes the position the game's start position.
+bool SetupFen(const char* line, int placementWord, bool setboard);

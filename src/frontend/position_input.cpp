@@ -1,0 +1,169 @@
+// Position input from FEN: the placement parser and the set-up of the side,
+// castling and en passant fields. The words are read in place, so a word of
+// any length is safe.
+#include <cstring>
+
+#include "frontend/frontend.h"
+#include "position/position.h"
+
+namespace {
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
+
+struct Word {
+  const char* Text = nullptr;
+  int Length = 0;
+  bool Present() const { return Text != nullptr; }
+  bool Is(const char* s) const {
+    return Present() && static_cast<int>(std::strlen(s)) == Length && std::strncmp(Text, s, Length) == 0;
+  }
+};
+
+// Word number `index` (0 = first) of the line; absent when the line is shorter.
+Word NthWord(const char* line, int index) {
+  const char* p = line;
+  for (int i = 0;; i++) {
+    while (*p && IsBlank(*p)) p++;
+    if (!*p) return {};
+    const char* start = p;
+    while (*p && !IsBlank(*p)) p++;
+    if (i == index) return {start, static_cast<int>(p - start)};
+  }
+}
+
+int PieceCodeOfLetter(char c) {
+  switch (c) {
+    case 'P': return PAWN;
+    case 'N': return KNIGHT;
+    case 'B': return BISHOP;
+    case 'R': return ROOK;
+    case 'Q': return QUEEN;
+    case 'K': return KING;
+    case 'p': return BLACK_BIT + PAWN;
+    case 'n': return BLACK_BIT + KNIGHT;
+    case 'b': return BLACK_BIT + BISHOP;
+    case 'r': return BLACK_BIT + ROOK;
+    case 'q': return BLACK_BIT + QUEEN;
+    case 'k': return BLACK_BIT + KING;
+    default: return 0;
+  }
+}
+
+// Kings, one per side, and no pawn on the first or eighth rank.
+bool PlacementPlayable(const uint8_t* board) {
+  int kings[16] = {};
+  for (int s = 0; s < 64; s++) {
+    const int code = board[s];
+    if (TypeOfCode(code) == KING) kings[code]++;
+    if (TypeOfCode(code) == PAWN && (s < 8 || s >= 56)) return false;
+  }
+  return kings[KING] == 1 && kings[BLACK_BIT + KING] == 1;
+}
+
+// Castling rights of the word, without those the placement cannot carry.
+uint8_t CastlingFromWord(const Word& word, const uint8_t* board) {
+  uint8_t rights = 0;
+  if (!word.Present() || word.Is("-")) return 0;
+  for (int i = 0; i < word.Length && i < 4; i++) {
+    switch (word.Text[i]) {
+      case 'K': rights |= 1; break;
+      case 'Q': rights |= 2; break;
+      case 'k': rights |= 4; break;
+      case 'q': rights |= 8; break;
+      default: break;
+    }
+  }
+  uint8_t possible = 0;
+  if (board[E1] == KING) {
+    if (board[H1] == ROOK) possible |= 1;
+    if (board[A1] == ROOK) possible |= 2;
+  }
+  if (board[E8] == BLACK_BIT + KING) {
+    if (board[H8] == BLACK_BIT + ROOK) possible |= 4;
+    if (board[A8] == BLACK_BIT + ROOK) possible |= 8;
+  }
+  return rights & possible;
+}
+
+// The en passant square of the word, or -1. Kept only when it fits the
+// position as make would have recorded it: an enemy pawn has just passed over
+// the square (it stands in front of it and both squares it crossed are empty)
+// and a pawn of the side to move stands beside that pawn.
+int EnPassantFromWord(const Word& word, const uint8_t* board, int side) {
+  if (!word.Present() || word.Is("-") || word.Length < 2) return -1;
+  const int file = word.Text[0] - 'a', rank = word.Text[1] - '1';
+  if (file < 0 || file > 7 || rank < 0 || rank > 7) return -1;
+  const int sq = SquareAt(rank, file);
+  const int up = side == WHITE ? 8 : -8;  // direction of the side to move
+  if (rank != (side == WHITE ? 5 : 2)) return -1;
+  const int pawnSq = sq - up;
+  if (board[pawnSq] != PieceCodeOf(side ^ 1, PAWN) || board[sq] || board[sq + up]) return -1;
+  const int ownPawn = PieceCodeOf(side, PAWN);
+  const bool beside = (file > 0 && board[pawnSq - 1] == ownPawn) || (file < 7 && board[pawnSq + 1] == ownPawn);
+  return beside ? sq : -1;
+}
+
+}  // namespace
+
+bool ParsePlacement(const char* word, int length, uint8_t* board) {
+  std::memset(board, 0, 64);
+  int rank = 7, file = 0;
+  for (int i = 0; i < length; i++) {
+    const char c = word[i];
+    if (c == '/') {
+      if (file != 8 || rank == 0) return false;
+      rank--;
+      file = 0;
+    } else if (c >= '1' && c <= '9') {
+      file += c - '0';
+      if (file > 8) return false;
+    } else if (const int code = PieceCodeOfLetter(c)) {
+      if (file >= 8) return false;
+      board[SquareAt(rank, file)] = static_cast<uint8_t>(code);
+      file++;
+    }
+    // Any other character is skipped without moving on.
+  }
+  return true;
+}
+
+bool SetupFen(const char* line, int placementWord, bool setboard) {
+  const Word placement = NthWord(line, placementWord);
+  if (!placement.Present()) return false;
+  uint8_t board[64];
+  if (!ParsePlacement(placement.Text, placement.Length, board) || !PlacementPlayable(board)) return false;
+
+  const Word sideWord = NthWord(line, placementWord + 1);
+  const int side = !sideWord.Present() || sideWord.Is("w") ? WHITE : BLACK;
+  const uint8_t castling = CastlingFromWord(NthWord(line, placementWord + 2), board);
+  const int enPassant = EnPassantFromWord(NthWord(line, placementWord + 3), board, side);
+
+  const PositionRecord previous = Pos;
+  std::memcpy(Pos.Board, board, 64);
+  Pos.SideToMove = static_cast<uint8_t>(side);
+  Pos.CastleRights = castling;
+  Pos.EnPassantBB = enPassant >= 0 ? 1ull << enPassant : 0;
+  RecomputeBitboards();
+  RecomputeRotated();
+  RecomputeDiagonals();
+  // The side that has just moved may not have left its king attacked.
+  if (IsAttacked(Pos.KingSquare[side ^ 1], side)) {
+    Pos = previous;
+    return false;
+  }
+  RecomputeKeys();
+  Pos.ImbalanceKey = ComputeImbalanceKey();
+  Game.GameMoveCount = 0;
+  Game.GameHalfmoveClock = 0;
+  // The move that led here, as far as the position tells it: the double step
+  // behind an en passant square (so that a stored en passant capture is
+  // recognised at the root), otherwise none.
+  Tree.MoveAtPly[1] = enPassant >= 0 ? MakeMoveWord(enPassant + (side == WHITE ? 8 : -8),
+                                                    enPassant + (side == WHITE ? -8 : 8), PAWN)
+                                     : 0;
+  if (setboard) {
+    Game.HasSetupStart = true;
+    SaveStartPosition();
+  }
+  return true;
+}
