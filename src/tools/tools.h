@@ -1,0 +1,15 @@
+// Test tools: perft (move path enumeration) and the EPD test runner.
+#pragma once
+
+#include <cstdint>
+
+// Leaf count of the legal move tree of the current position, `depth` plies
+// deep (depth 0 gives 1), played from Ply 1 with the engine's own make/unmake.
+// Generator form: GenerateAll at every node, a legality test after each make.
+uint64_t Perft(int depth);
+// The search's path: GenerateCaptures then GenerateQuiet when not in check,
+// GenerateEvasions (trusted, no legality test) when in check.
+uint64_t PerftSearchPath(int depth);
+// Generator form, printing "<move>: <count>" for each legal root move in
+// generation order, a blank line and "Nodes searched: <total>". Returns the total.
+uint64_t PerftDivide(int depth);
