@@ -332,6 +332,8 @@ inline Bitboard XrayBehind(int sq, int to) {
 }  // namespace
 
 int StaticExchange(int from, int to) {
+  // One entry per capture: even a set-up board crowded beyond chess holds at
+  // most 35 capturers (27 squares on the lines through `to`, 8 knight squares).
   int gain[40];
   Bitboard attackers = AttackersOf(to);
   gain[0] = PieceValue[TypeOfCode(Pos.Board[to])];
