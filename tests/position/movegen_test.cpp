@@ -77,17 +77,6 @@ TEST(Generators, PromotionsInTheCaptureAndQuiescenceLists) {
   EXPECT_TRUE(Contains(quiet, "g6g7"));
 }
 
-TEST(Generators, BlackPawnsMirrorWhite) {
-  MustSetFen("4k3/8/8/8/8/1p6/6p1/4K2R b K - 0 1");
-  std::vector<Move> captures = Captures();
-  EXPECT_EQ(captures.size(), 8u);  // g1 by step and x h1, four promotions each
-  EXPECT_TRUE(Contains(captures, "g2h1q"));
-  EXPECT_TRUE(Contains(captures, "g2g1n"));
-  std::vector<Move> quiescence = QuiescenceMoves();
-  EXPECT_EQ(quiescence.size(), 3u);  // g2g1q, g2h1q and b3b2 to the seventh rank
-  EXPECT_TRUE(Contains(quiescence, "b3b2"));
-}
-
 struct CastlingCase {
   const char* Fen;
   bool Short;
