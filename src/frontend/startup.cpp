@@ -5,6 +5,7 @@
 #include <cstring>
 #include <string>
 
+#include "eval/eval.h"
 #include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "search/search.h"
@@ -155,6 +156,10 @@ void ReadOptionFile(const char* path) {
   if (Settings.Strength != 100) std::printf("WARNING: ");
   std::printf("Vessik uses %d%% of its strength!\n", Settings.Strength);
   std::fflush(stdout);
+
+  MirrorEvalTables();
+  SaveEvalTables();
+  ScaleEvalTables(Settings.Strength);
 }
 
 int RunEngine() {

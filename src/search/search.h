@@ -48,6 +48,11 @@ struct HashTableSet {
   uint32_t HashMask;
   uint32_t EvalHashMask;
   uint32_t PawnHashMask;
+  // Sizes of the tables actually allocated (the settings may be changed by a
+  // later reading of the options, the tables only by a reallocation).
+  uint32_t HashBytes;
+  uint32_t EvalBytes;
+  uint32_t PawnBytes;
 };
 extern HashTableSet Tables;
 
@@ -59,6 +64,39 @@ uint32_t RoundTableBytes(uint32_t bytes, uint32_t entrySize);
 // stay in use, and the result names the block that failed: 1 transposition,
 // 2 evaluation, 3 pawns. 0 on success.
 int AllocateTableBlocks();
+
+// Bound codes of a transposition entry, and the probe's "nothing usable".
+constexpr int HASH_EXACT = 0;
+constexpr int HASH_UPPER = 1;
+constexpr int HASH_LOWER = 2;
+constexpr int HASH_MISS = 3;
+// Data low word of an entry that only carries a move: score -65536, depth
+// 2400, lower bound, so it can never cause a cut-off.
+constexpr uint32_t MOVE_ONLY_DATA = 0x92C00000u;
+// Data words of an empty entry: no score, age 7, no move.
+constexpr uint32_t EMPTY_DATA_LOW = 0;
+constexpr uint32_t EMPTY_DATA_HIGH = 7;
+
+// Looks the position up in both transposition tables. move is in/out (the
+// caller sets it to 0); nullAllowed is cleared when the entry says a null move
+// would fail low. Returns the stored bound, or HASH_MISS.
+int ProbeHash(int depth, int& score, Move& move, int& mateThreat, int pieceUnits, int& nullAllowed, int beta);
+void StoreHash(int score, int depth, int bound, int mateThreat, Move move);
+// Places a principal-variation move in the table without a search result.
+void StoreHashMove(Move move);
+// Empties every table and the ordering state (history, killers, last line).
+void ClearHashTables();
+// HashMask from the size in use, both transposition tables emptied, and the
+// position keys recomputed from the board.
+void ResetTranspositionTables();
+// Masks from the sizes in use, evaluation and pawn caches emptied.
+void ClearEvalCaches();
+// UCI sizing of the three tables from one total in megabytes; prints the sizes.
+void SizeHashTables(int totalMb);
+// UCI reallocation. A failed allocation keeps the tables and sizes in use.
+void AllocateHashTables(int totalMb);
+// The next search's age: 1..7, wrapping from 7 to 1.
+void AdvanceSearchAge();
 
 // ---------------------------------------------------------------------------
 // Search state
@@ -83,6 +121,13 @@ struct SearchState {
   Move PvTable[PV_SIZE][PV_SIZE];
   Move RootHashMove;
   Move RootBestMove;
+
+  // Age of the transposition entries written by the current search: 0 at the
+  // start of the game loop, then 1..7.
+  int SearchAge;
+  // Repetitions met by the draw test of the current node; a probe then uses
+  // only the move of an entry.
+  int RepetitionSeen;
 };
 extern SearchState Srch;
 
