@@ -8,7 +8,7 @@ CTEST       ?= ctest
 export ASAN_OPTIONS  ?= halt_on_error=1:abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build run test test-release test-sanitize build-sanitize bench perft clean
+.PHONY: all build run test test-release test-sanitize build-sanitize bench perft evalbench clean
 
 all: build
 
@@ -44,6 +44,10 @@ bench: $(BUILD_DIR)/CMakeCache.txt
 perft: $(BUILD_DIR)/CMakeCache.txt
 	$(CMAKE) --build $(BUILD_DIR) -j $(JOBS) --target perft_bench
 	./$(BUILD_DIR)/bench/perft_bench
+
+evalbench: $(BUILD_DIR)/CMakeCache.txt
+	$(CMAKE) --build $(BUILD_DIR) -j $(JOBS) --target eval_bench
+	./$(BUILD_DIR)/bench/eval_bench
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR)

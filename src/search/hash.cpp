@@ -172,14 +172,14 @@ void StoreHashMove(Move move) {
 }
 
 void ResetTranspositionTables() {
-  Tables.HashMask = Tables.HashBytes / (2 * sizeof(HashEntry)) - 1;
+  Tables.HashMask = Tables.HashBytes ? Tables.HashBytes / (2 * sizeof(HashEntry)) - 1 : 0;
   ClearTranspositionEntries();
   RecomputeKeys();
 }
 
 void ClearEvalCaches() {
-  Tables.EvalHashMask = Tables.EvalBytes / sizeof(EvalHashEntry) - 1;
-  Tables.PawnHashMask = Tables.PawnBytes / sizeof(PawnHashEntry) - 1;
+  Tables.EvalHashMask = Tables.EvalBytes ? Tables.EvalBytes / sizeof(EvalHashEntry) - 1 : 0;
+  Tables.PawnHashMask = Tables.PawnBytes ? Tables.PawnBytes / sizeof(PawnHashEntry) - 1 : 0;
   if (!Tables.EvalTable) return;
   for (uint32_t i = 0; i <= Tables.EvalHashMask; i++) {
     EvalHashEntry& e = Tables.EvalTable[i];
