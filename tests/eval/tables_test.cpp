@@ -28,72 +28,30 @@ void ForEachColourTable(Fn fn) {
 
 TEST_F(EvalTest, FullStrengthTablesHoldTheirValues) {
   const ScaledWeights& w = Weights;
-  // Written 8th rank first: a1 is the last row's first value.
+  // The 64-square tables are written 8th rank first: a1 is the last row's first value.
   EXPECT_EQ(w.KnightSquareBonus[WHITE][A1], -50);
   EXPECT_EQ(w.KnightSquareBonus[WHITE][A8], -60);
-  EXPECT_EQ(w.KnightSquareBonus[WHITE][B7], -24);
-  EXPECT_EQ(w.PawnSquareBonus[WHITE][D4], 11);
   EXPECT_EQ(w.PawnSquareBonus[WHITE][E3], 8);
-  EXPECT_EQ(w.PawnSquareBonus[WHITE][D6], 10);
-  EXPECT_EQ(w.BishopSquareBonus[WHITE][D6], 9);
-  EXPECT_EQ(w.RookSquareBonus[WHITE][D7], 6);
-  EXPECT_EQ(EvalTables.QueenSquareBonus[WHITE][D1], 0);
-  EXPECT_EQ(EvalTables.QueenSquareBonus[WHITE][C1], -9);
-  EXPECT_EQ(w.OutpostBonus[WHITE][D6], 18);
   EXPECT_EQ(w.OutpostBonus[WHITE][D5], 15);
-  EXPECT_EQ(w.OutpostBonus[WHITE][D4], 6);
-  EXPECT_EQ(w.IsolatedPenalty[WHITE][A1], 0);
-  EXPECT_EQ(w.IsolatedPenalty[WHITE][H7], -12);
   EXPECT_EQ(w.BackwardPenalty[WHITE][A3], -1);
-  EXPECT_EQ(w.BackwardPenalty[WHITE][B3], -3);
-  EXPECT_EQ(w.Centre[WHITE][D4], 19);
-  EXPECT_EQ(w.Centre[WHITE][D5], 18);
   EXPECT_EQ(w.KingEndgameKingSide[WHITE][A8], -90);
-  EXPECT_EQ(w.KingEndgameQueenSide[WHITE][H8], -90);
-  EXPECT_EQ(w.KingEndgameBoth[WHITE][D5], 40);
-  EXPECT_EQ(w.MobilityWeight[D4], 9);
-  EXPECT_EQ(w.MobilityWeight[B2], 1);
-
+  EXPECT_EQ(EvalTables.QueenSquareBonus[WHITE][C1], -9);
   EXPECT_EQ(EvalTables.KingDangerBase[WHITE][G1], 0);
-  EXPECT_EQ(EvalTables.KingDangerBase[WHITE][E1], 4);
   EXPECT_EQ(EvalTables.KingDangerBase[WHITE][A8], 9);
-  EXPECT_EQ(EvalTables.KingDangerBase[BLACK][G8], 0);
-  EXPECT_EQ(EvalTables.KingDangerBase[BLACK][A1], 9);
-
-  EXPECT_EQ(w.KingSafetyTable[0], -30);
+  // Index tables at the ends of their runs.
   EXPECT_EQ(w.KingSafetyTable[23], 145);
-  EXPECT_EQ(w.KingSafetyTable[24], 150);
   EXPECT_EQ(w.KingSafetyTable[63], 150);
-  EXPECT_EQ(w.AttackMultiplier[0], 16);
   EXPECT_EQ(w.AttackMultiplier[33], 31);
   EXPECT_EQ(w.AttackMultiplier[34], 32);
   EXPECT_EQ(w.KingAttackTable[-8 + 8], -25);
-  EXPECT_EQ(w.KingAttackTable[-1 + 8], -5);
-  EXPECT_EQ(w.KingAttackTable[0 + 8], 0);
   EXPECT_EQ(w.KingAttackTable[26 + 8], 170);
-  EXPECT_EQ(w.KingAttackTable[27 + 8], 180);
   EXPECT_EQ(w.KingAttackTable[119 + 8], 180);
-  EXPECT_EQ(w.OutsidePasserBonus[0], 96);
-  EXPECT_EQ(w.OutsidePasserBonus[3], 48);
   EXPECT_EQ(w.OutsidePasserBonus[19], 16);
-  EXPECT_EQ(w.OutsidePasserBonus[20], 12);
   EXPECT_EQ(w.OutsidePasserBonus[127], 12);
-  EXPECT_EQ(w.BishopPairBonus[6], 20);
-  EXPECT_EQ(w.BishopPairBonus[7], 15);
   EXPECT_EQ(w.BishopPairBonus[8], 8);
-  EXPECT_EQ(w.BishopPairBonus[9], 0);
-  EXPECT_EQ(w.CastlingRightsBonus[3], 30);
   EXPECT_EQ(w.CastlingRightsBonus[12], -30);
-  EXPECT_EQ(w.CastlingRightsBonus[15], 0);
-  EXPECT_EQ(w.UnstoppableBonus[6], 440);
-  EXPECT_EQ(w.KingSupportBonus[6], 130);
-  EXPECT_EQ(w.BlockedPasserPenalty[6], 60);
-
   EXPECT_EQ(EvalTables.RookFileProximity[-1 + 8], 3);
-  EXPECT_EQ(EvalTables.RookFileProximity[0 + 8], 4);
-  EXPECT_EQ(EvalTables.RookFileProximity[3 + 8], 0);
   EXPECT_EQ(EvalTables.QueenFileProximity[2 + 8], 3);
-  EXPECT_EQ(EvalTables.QueenFileProximity[-1 + 8], 5);
 }
 
 TEST_F(EvalTest, BlackCopiesAreRankMirrors) {
