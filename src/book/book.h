@@ -7,3 +7,6 @@
 
 // Loads Book.bin from the current directory into the in-memory book.
 void LoadBook();
+
+// Builds Book.bin from Book.pgn (the console's "makebook").
+void MakeBook();

@@ -50,3 +50,26 @@ bool ParsePlacement(const char* word, int length, uint8_t* board);
 // refused: false, and the position and game are left untouched.
 // setboard also makes the position the game's start position.
 bool SetupFen(const char* line, int placementWord, bool setboard);
+
+// Replays the game record from its start position and checks the incremental
+// keys against fresh ones; on a mismatch it reports and ends the process.
+void RebuildPosition();
+
+// Makes the current-move slot on the board as a game move: records it, makes
+// it, announces an engine move, toggles the side and tests for mate.
+void PlayCurrentMove();
+
+// Reads and executes command lines until one hands control back to the game
+// loop: a returning command, an accepted move, or the end of UCI mode. With
+// usePending set, the line the search left in PendingInput comes first.
+void CommandLoop(bool usePending);
+
+// The xboard edit dialogue: reads piece lines up to ".", then makes the edited
+// placement the start position of a new game record.
+void RunEditDialogue();
+
+// UCI handshake and loop, entered on "uci"; returns when UCI mode ends.
+void UciHandshake();
+
+// Clears the said-counters of the opening and closing chat remarks.
+void ResetGameChat();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 #include "platform/check.h"
@@ -164,6 +165,9 @@ struct GameRecord {
   uint8_t OutOfBook;
   uint8_t IncrementMode;
   char PendingInput[256];
+  Move CurrentMove;      // the move the game loop plays next; 0 for none
+  FILE* LogFile;         // log.txt: every input line; null when it could not be opened
+  FILE* ErrorFile;       // Error.txt: key-consistency reports; null likewise
 };
 extern GameRecord Game;
 

@@ -128,8 +128,26 @@ struct SearchState {
   // Repetitions met by the draw test of the current node; a probe then uses
   // only the move of an entry.
   int RepetitionSeen;
+
+  // Kept between searches for the front end and the time allocation.
+  int SearchCount;      // searches of this game that were not ponder searches
+  int PreviousScore;    // result of the previous search
+  int DepthHint;        // iteration depth the last search reached
+  bool DrawFlag;        // the last search found the game drawn
+  int32_t Nps;          // speed estimate, nodes per second
+  int32_t NpsQuarter;   // its poll-interval companion
 };
 extern SearchState Srch;
+
+// Time-control inputs from the protocol (all times in centiseconds).
+struct TimeControlState {
+  int32_t MoveTimeBudget;  // budget of the current move
+  int32_t LevelMoveTime;   // per-move time of the level command; the increment in increment mode
+  int32_t LevelMoves;      // moves per control (1 in increment mode)
+  int32_t EngineClock;     // "time"
+  int32_t OpponentClock;   // "otim"
+};
+extern TimeControlState Clock;
 
 // Small move-indexed value tables, built by BuildCaptureValueTables():
 // CaptureGain by bits 15-20 (captured | promotion << 3): value of the captured

@@ -13,3 +13,6 @@ uint64_t PerftSearchPath(int depth);
 // Generator form, printing "<move>: <count>" for each legal root move in
 // generation order, a blank line and "Nodes searched: <total>". Returns the total.
 uint64_t PerftDivide(int depth);
+
+// Runs the EPD test suite (the console's "testepd").
+void RunEpdTest();

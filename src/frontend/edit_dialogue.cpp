@@ -1,0 +1,84 @@
+// The xboard edit dialogue: pieces placed one line at a time, then the edited
+// board becomes the start position of a new game record.
+#include <cstring>
+
+#include "frontend/frontend.h"
+#include "platform/platform.h"
+#include "position/position.h"
+#include "search/search.h"
+
+namespace {
+
+int PieceTypeOfLetter(char c) {
+  switch (c) {
+    case 'P': return PAWN;
+    case 'N': return KNIGHT;
+    case 'B': return BISHOP;
+    case 'R': return ROOK;
+    case 'Q': return QUEEN;
+    case 'K': return KING;
+    default: return NO_PIECE;
+  }
+}
+
+// Everything that belongs to the old game is forgotten: the edited position
+// starts a game record of its own and is never looked up in the book.
+void FinishEdit(int rememberedSide) {
+  Game.GameOverMark = 0;
+  Game.ResignCount = 0;
+  Srch.DepthHint = 0;
+  RecomputeBitboards();
+  RecomputeRotated();
+  RecomputeDiagonals();
+  RecomputeCastleRights();
+  Pos.EnPassantBB = 0;
+  RecomputeKeys();
+  Game.GameMoveCount = 0;
+  Game.GameHalfmoveClock = 0;
+  AdvanceSearchAge();
+  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
+  std::memset(Srch.Killer1, 0, sizeof Srch.Killer1);
+  std::memset(Srch.Killer2, 0, sizeof Srch.Killer2);
+  std::memset(Srch.PvTable[2], 0, sizeof Srch.PvTable[2]);
+  Srch.PreviousScore = 0;
+  Srch.SearchCount = 0;
+  Srch.Nps = 20000;
+  Srch.NpsQuarter = 10000000;
+  Pos.ImbalanceKey = ComputeImbalanceKey();
+  ResetGameChat();
+  Pos.SideToMove = static_cast<uint8_t>(rememberedSide);
+  Game.HasSetupStart = true;
+  SaveStartPosition();
+  Game.OutOfBook = 1;
+}
+
+}  // namespace
+
+void RunEditDialogue() {
+  int rememberedSide = Pos.SideToMove;
+  int colour = WHITE;
+  char line[256];
+  for (;;) {
+    // The input's end leaves the dialogue; the command loop then quits.
+    if (ReadLine(line, sizeof line, true) == 0) return;
+    if (std::strcmp(line, ".\n") == 0) break;
+    if (std::strcmp(line, "c\n") == 0) {
+      colour ^= 1;
+      continue;
+    }
+    if (std::strcmp(line, "#\n") == 0) {
+      std::memset(Pos.Board, 0, sizeof Pos.Board);
+      continue;
+    }
+    // A piece letter and a square; a shorter line names no square at all.
+    if (std::strlen(line) < 3) continue;
+    int square = ((line[1] - 'a') + 8 * (line[2] - '1')) & 255;
+    if (square > 63) {
+      Game.QuitRequested = 1;
+      return;
+    }
+    int type = PieceTypeOfLetter(line[0]);
+    if (type != NO_PIECE) Pos.Board[square] = static_cast<uint8_t>(PieceCodeOf(colour, type));
+  }
+  FinishEdit(rememberedSide);
+}

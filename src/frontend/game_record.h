@@ -1,0 +1,35 @@
+// Front-end internals: replaying the game record, and the console's game
+// files and listing.
+#pragma once
+
+#include "position/position.h"
+
+// True when move is one of the moves GenerateAll produces here (at ply 1) and
+// does not leave the mover's king attacked. Leaves RootBuckets[1] filled.
+bool IsLegalGameMove(Move move);
+
+// Sets up the game's start position: the standard one, or the set-up position
+// when the game started from one, with its own side to move and en passant
+// square.
+void BeginReplay();
+
+// Makes GameMoves[index] on the board the way recorded moves are always
+// replayed (key into KeyHistory, ply 1, the game halfmove clock through make,
+// side toggled). A recorded move that is not legal here (a stale entry beyond
+// the record, a damaged file) is not made: the result is then false and the
+// position is unchanged. With san non-null the move's console-style SAN is
+// written there (SAN_TEXT_SIZE bytes).
+bool ReplayMove(int index, char* san = nullptr);
+
+// BeginReplay, then replays the first `moves` recorded moves, stopping at a 0
+// entry or at a move that cannot be made. Returns the number made (the caller
+// sets GameMoveCount and recomputes the keys).
+int ReplayGame(int moves);
+
+// Closes Error.txt and then log.txt (each only if it is open).
+void CloseLogFiles();
+
+// Console commands on the game files N.dat / N.txt and the move listing.
+void SaveGameDialogue();
+void LoadGameDialogue();
+void PrintGameListing();

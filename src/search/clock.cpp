@@ -1,0 +1,3 @@
+#include "search/search.h"
+
+TimeControlState Clock;

@@ -1,0 +1,474 @@
+// The command loop in process: input through a pipe on fd 0, then the state it
+// leaves (time control, game record, colours, position) is inspected.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frontend/frontend.h"
+#include "frontend/game_record.h"
+#include "position/position.h"
+#include "search/search.h"
+#include "support/fen_board.h"
+#include "support/stdin_pipe.h"
+
+namespace {
+
+void ResetGame() {
+  vtest::InitPositionTables();
+  Game.HasSetupStart = false;
+  NewGame();
+  Game.GameMoveCount = 0;
+  std::memset(Game.GameMoves, 0, sizeof Game.GameMoves);
+  std::memset(Game.KeyHistory, 0, sizeof Game.KeyHistory);
+  Game.ForceMode = 0;
+  Game.AnalyzeMode = 0;
+  Game.QuitRequested = 0;
+  Game.GameOverMark = 0;
+  Game.PonderEnabled = 1;
+  Game.EngineColour = BLACK;
+  Game.HumanColour = WHITE;
+  Game.CurrentMove = 0;
+  Game.LogFile = nullptr;
+  Game.ErrorFile = nullptr;
+  Game.PendingInput[0] = 0;
+  Clock = TimeControlState{};
+  Tree.Ply = 1;
+}
+
+// The game loop's course without a search: command loop, then the move it
+// handed back, until the input ends. Returns what was printed.
+std::string RunLoop(const std::string& input) {
+  Game.QuitRequested = 0;
+  vtest::StdinPipe in(input);
+  testing::internal::CaptureStdout();
+  for (;;) {
+    CommandLoop(false);
+    if (Game.QuitRequested) break;
+    if (!Game.AnalyzeMode) PlayCurrentMove();
+  }
+  return testing::internal::GetCapturedStdout();
+}
+
+const std::string QUIT_TEXT = "\nPlease wait...\n\n";
+
+// Every redundant part of the position agrees with a fresh recompute.
+void ExpectConsistentPosition() {
+  PositionRecord now = Pos;
+  RecomputeBitboards();
+  RecomputeRotated();
+  RecomputeDiagonals();
+  RecomputeKeys();
+  EXPECT_EQ(std::memcmp(Pos.PieceBB, now.PieceBB, sizeof Pos.PieceBB), 0);
+  EXPECT_EQ(Pos.AllOcc, now.AllOcc);
+  EXPECT_EQ(Pos.RotatedOcc, now.RotatedOcc);
+  EXPECT_EQ(Pos.Material, now.Material);
+  EXPECT_EQ(Pos.Key, now.Key);
+  EXPECT_EQ(Pos.PawnKey, now.PawnKey);
+  EXPECT_EQ(Pos.ImbalanceKey, ComputeImbalanceKey());
+}
+
+// The position after the given coordinate moves from the standard start; the
+// game and position being tested are left as they were.
+PositionRecord PositionAfter(const std::vector<std::string>& moves) {
+  PositionRecord savedPos = Pos;
+  static GameRecord savedGame;
+  savedGame = Game;
+  TreeRecord savedTree = Tree;
+  Game.HasSetupStart = false;
+  NewGame();
+  for (const auto& coord : moves) {
+    Move m = vtest::FindGenerated(coord);
+    EXPECT_NE(m, 0u) << coord;
+    Tree.HalfmoveClock[1] = 0;
+    MakeMove(m);
+    Pos.SideToMove ^= 1;
+  }
+  RecomputeKeys();
+  PositionRecord p = Pos;
+  Pos = savedPos;
+  Game = savedGame;
+  Tree = savedTree;
+  return p;
+}
+
+void ExpectSamePlacement(const PositionRecord& a, const PositionRecord& b) {
+  EXPECT_EQ(std::memcmp(a.Board, b.Board, sizeof a.Board), 0);
+  EXPECT_EQ(a.SideToMove, b.SideToMove);
+  EXPECT_EQ(a.Key, b.Key);
+  EXPECT_EQ(a.EnPassantBB, b.EnPassantBB);
+  EXPECT_EQ(a.CastleRights, b.CastleRights);
+}
+
+class CommandLoopTest : public testing::Test {
+ protected:
+  void SetUp() override { ResetGame(); }
+};
+
+TEST_F(CommandLoopTest, LevelConventionalAndIncrement) {
+  RunLoop("level 40 5 0\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 700);
+  EXPECT_EQ(Clock.LevelMoveTime, 700);
+  EXPECT_EQ(Clock.LevelMoves, 40);
+  EXPECT_EQ(Game.IncrementMode, 0);
+
+  ResetGame();
+  RunLoop("level 0 2 12\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 1200);
+  EXPECT_EQ(Clock.LevelMoveTime, 1200);
+  EXPECT_EQ(Clock.LevelMoves, 1);
+  EXPECT_EQ(Game.IncrementMode, 1);
+
+  // Capitals are lower-cased; minutes:seconds reads the minutes only and leaves
+  // the increment unread.
+  ResetGame();
+  RunLoop("LEVEL 40 5:30 9\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 700);
+  EXPECT_EQ(Clock.LevelMoves, 40);
+  ResetGame();
+  RunLoop("level 0 2:30 12\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 0);
+  EXPECT_EQ(Game.IncrementMode, 1);
+}
+
+TEST_F(CommandLoopTest, LevelWithoutNumbersOrWithNegativesChangesNothing) {
+  Clock.MoveTimeBudget = 2000;
+  Clock.LevelMoves = 7;
+  RunLoop("level\nlevel 40\nlevel -40 5 0\nlevel 40 -5 0\nlevelx\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 2000);
+  EXPECT_EQ(Clock.LevelMoves, 7);
+  // Huge values are cut instead of overflowing.
+  RunLoop("level 1 99999999999 0\n");
+  EXPECT_GT(Clock.MoveTimeBudget, 0);
+  EXPECT_LE(Clock.MoveTimeBudget, 100000000);
+}
+
+TEST_F(CommandLoopTest, ClocksPonderingAndColours) {
+  std::string out = RunLoop("time 12345\notim 678\ntime\nhard\neasy\nblack\n");
+  EXPECT_EQ(out, QUIT_TEXT);
+  EXPECT_EQ(Clock.EngineClock, 12345);
+  EXPECT_EQ(Clock.OpponentClock, 678);
+  EXPECT_EQ(Game.PonderEnabled, 0);
+  EXPECT_EQ(Pos.SideToMove, BLACK);
+  EXPECT_EQ(Game.HumanColour, BLACK);
+  EXPECT_EQ(Game.EngineColour, WHITE);
+  RunLoop("white\nhard\n");
+  EXPECT_EQ(Pos.SideToMove, WHITE);
+  EXPECT_EQ(Game.HumanColour, WHITE);
+  EXPECT_EQ(Game.EngineColour, BLACK);
+  EXPECT_EQ(Game.PonderEnabled, 1);
+}
+
+TEST_F(CommandLoopTest, ForceGoAnalyzeAndExit) {
+  RunLoop("force\n");
+  EXPECT_EQ(Game.ForceMode, 1);
+  // "go" hands the side to move to the engine and returns.
+  Game.QuitRequested = 0;
+  {
+    vtest::StdinPipe in("e2e4\ngo\n");
+    Game.ForceMode = 1;
+    CommandLoop(false);
+    PlayCurrentMove();
+    CommandLoop(false);
+    EXPECT_EQ(Game.ForceMode, 0);
+    EXPECT_EQ(Game.EngineColour, BLACK);
+    EXPECT_EQ(Game.HumanColour, WHITE);
+    EXPECT_EQ(Game.CurrentMove, 0u);
+    EXPECT_EQ(Game.QuitRequested, 0);
+  }
+  {
+    vtest::StdinPipe in("force\nanalyze\nexit\n");
+    CommandLoop(false);
+    EXPECT_EQ(Game.AnalyzeMode, 1);
+    EXPECT_EQ(Game.ForceMode, 0);
+    Game.GameOverMark = 9;
+    testing::internal::CaptureStdout();
+    CommandLoop(false);
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(Game.AnalyzeMode, 0);
+    EXPECT_EQ(Game.GameOverMark, 0);
+    EXPECT_EQ(Game.QuitRequested, 1) << "the input ended after exit";
+  }
+}
+
+TEST_F(CommandLoopTest, ExitWithoutLineEndQuitsButWithOneLeavesAnalysis) {
+  std::string out = RunLoop("exit");
+  EXPECT_EQ(out, QUIT_TEXT);
+  EXPECT_EQ(Game.QuitRequested, 1);
+}
+
+TEST_F(CommandLoopTest, CoordinateMovesAndPromotions) {
+  struct Case {
+    const char* text;
+    int promotion;
+  } cases[] = {{"e7e8\n", QUEEN}, {"e7e8q\n", QUEEN}, {"e7e8n\n", KNIGHT}, {"e7e8N\n", KNIGHT},
+               {"e7e8r\n", ROOK}, {"e7e8b\n", BISHOP}, {"e7e8x\n", QUEEN}};
+  for (const Case& c : cases) {
+    ResetGame();
+    vtest::LoadFen("3k4/4P3/8/8/8/8/4P3/4K3 w - - 0 1");
+    Game.ForceMode = 1;
+    RunLoop(c.text);
+    ASSERT_EQ(Game.GameMoveCount, 1) << c.text;
+    EXPECT_EQ(Game.GameMoves[0], MakeMoveWord(E7, E8, PAWN, 0, c.promotion)) << c.text;
+    EXPECT_EQ(Pos.Board[E8], c.promotion) << c.text;
+  }
+  // A promotion letter on a move that does not promote is not read.
+  ResetGame();
+  vtest::LoadFen("3k4/4P3/8/8/8/8/4P3/4K3 w - - 0 1");
+  Game.ForceMode = 1;
+  RunLoop("e2e4q\n");
+  ASSERT_EQ(Game.GameMoveCount, 1);
+  EXPECT_EQ(Game.GameMoves[0], MakeMoveWord(E2, E4, PAWN));
+}
+
+TEST_F(CommandLoopTest, CastlingCapturesAndEnPassantByCoordinates) {
+  Game.ForceMode = 1;
+  RunLoop("e2e4\nd7d5\ne4d5\ng8f6\ng1f3\ne7e5\nd5e6\nf8c5\nf1e2\ne8g8\ne1g1\n");
+  ASSERT_EQ(Game.GameMoveCount, 11);
+  EXPECT_EQ(Game.GameMoves[2], MakeMoveWord(E4, D5, PAWN, PAWN));
+  EXPECT_EQ(Game.GameMoves[6], MakeMoveWord(D5, E6, PAWN)) << "en passant carries no captured type";
+  EXPECT_EQ(Game.GameMoves[9], CASTLE_BK);
+  EXPECT_EQ(Game.GameMoves[10], CASTLE_WK);
+  EXPECT_EQ(Pos.Board[F1], ROOK);
+  EXPECT_EQ(Pos.Board[E5], 0) << "the pawn taken en passant is gone";
+  EXPECT_EQ(Pos.SideToMove, BLACK);
+  ExpectConsistentPosition();
+}
+
+TEST_F(CommandLoopTest, IllegalAndMalformedMovesAreIgnoredSilently) {
+  Game.ForceMode = 1;
+  std::string out = RunLoop(
+      "e2e5\ne7e5\nxyz\n\n1234\ni9i9\na1a1\ne2\nz\xff\xfe\xfd\nprint\n\ne2e4\n");
+  EXPECT_EQ(out, QUIT_TEXT);
+  ASSERT_EQ(Game.GameMoveCount, 1);
+  EXPECT_EQ(Game.GameMoves[0], MakeMoveWord(E2, E4, PAWN));
+}
+
+TEST_F(CommandLoopTest, MoveLeavingOwnKingAttackedIsRefused) {
+  // The knight on e2 is pinned by the rook on e8; the king may not step into
+  // the bishop's diagonal.
+  vtest::LoadFen("4r1k1/8/8/8/8/7b/4N3/4K3 w - - 0 1");
+  Game.ForceMode = 1;
+  std::string out = RunLoop("e2c3\ne1f1\ne1f2\n");
+  EXPECT_EQ(out, QUIT_TEXT);
+  ASSERT_EQ(Game.GameMoveCount, 1);
+  EXPECT_EQ(Game.GameMoves[0], MakeMoveWord(E1, F2, KING));
+  // Castling out of check is not generated either.
+  ResetGame();
+  vtest::LoadFen("4k3/8/8/8/8/8/8/r3K2R w K - 0 1");
+  Game.ForceMode = 1;
+  RunLoop("e1g1\n");
+  EXPECT_EQ(Game.GameMoveCount, 0);
+}
+
+TEST_F(CommandLoopTest, UndoForwardAndRemoveKeepTheRecord) {
+  Game.ForceMode = 1;
+  RunLoop("e2e4\ne7e5\ng1f3\nb8c6\n");
+  ASSERT_EQ(Game.GameMoveCount, 4);
+  PositionRecord after2 = PositionAfter({"e2e4", "e7e5"});
+  PositionRecord after3 = PositionAfter({"e2e4", "e7e5", "g1f3"});
+  PositionRecord after4 = PositionAfter({"e2e4", "e7e5", "g1f3", "b8c6"});
+
+  RunLoop("remove\n");
+  EXPECT_EQ(Game.GameMoveCount, 2);
+  ExpectSamePlacement(Pos, after2);
+  ExpectConsistentPosition();
+
+  RunLoop("forward\n");
+  EXPECT_EQ(Game.GameMoveCount, 3);
+  ExpectSamePlacement(Pos, after3);
+  EXPECT_EQ(Game.HumanColour, BLACK);
+  EXPECT_EQ(Game.EngineColour, WHITE);
+  RunLoop("forward\nforward\nforward\n");
+  EXPECT_EQ(Game.GameMoveCount, 4) << "forward stops at the last recorded move";
+  ExpectSamePlacement(Pos, after4);
+
+  RunLoop("UNDO\nretake\n");
+  EXPECT_EQ(Game.GameMoveCount, 2);
+  ExpectSamePlacement(Pos, after2);
+  EXPECT_EQ(Game.HumanColour, WHITE);
+  EXPECT_EQ(Game.EngineColour, BLACK);
+  // Keys of the replayed positions are where the repetition test looks.
+  EXPECT_EQ(Game.KeyHistory[0], PositionAfter({}).Key);
+  EXPECT_EQ(Game.KeyHistory[1], PositionAfter({"e2e4"}).Key);
+
+  RunLoop("back\nundo\nundo\n");
+  EXPECT_EQ(Game.GameMoveCount, 0);
+  ExpectSamePlacement(Pos, PositionAfter({}));
+  // With no move recorded, forward does nothing.
+  RunLoop("forward\n");
+  EXPECT_EQ(Game.GameMoveCount, 0);
+}
+
+TEST_F(CommandLoopTest, RemoveNeedsTwoHalfMoves) {
+  Game.ForceMode = 1;
+  RunLoop("e2e4\nremove\nremove\n");
+  EXPECT_EQ(Game.GameMoveCount, 1);
+  ExpectSamePlacement(Pos, PositionAfter({"e2e4"}));
+  ResetGame();
+  RunLoop("remove\nundo\n");
+  EXPECT_EQ(Game.GameMoveCount, 0);
+}
+
+TEST_F(CommandLoopTest, ANewMoveAfterUndoOverwritesAndForwardStopsAtAStaleMove) {
+  Game.ForceMode = 1;
+  // After undo, d2d4 replaces e2e4; the stale e7e5 that follows is still a
+  // legal reply and forward restores it; a stale move that no longer fits the
+  // position is never made.
+  RunLoop("e2e4\ne7e5\ng1f3\nundo\nundo\nundo\nd2d4\nforward\nforward\nforward\n");
+  EXPECT_EQ(Game.GameMoveCount, 3);
+  ExpectSamePlacement(Pos, PositionAfter({"d2d4", "e7e5", "g1f3"}));
+  ResetGame();
+  Game.ForceMode = 1;
+  RunLoop("e2e4\nd7d5\ne4d5\nundo\nundo\nundo\nd2d4\nforward\nforward\n");
+  EXPECT_EQ(Game.GameMoveCount, 2) << "e4d5 does not fit after 1.d4 d5";
+  ExpectSamePlacement(Pos, PositionAfter({"d2d4", "d7d5"}));
+  ExpectConsistentPosition();
+}
+
+TEST_F(CommandLoopTest, NewGameResets) {
+  vtest::LoadFen("4k3/8/8/8/8/8/8/4K3 w - - 0 1");
+  Game.HasSetupStart = true;
+  SaveStartPosition();
+  Game.ForceMode = 1;
+  Game.GameOverMark = 9;
+  Game.OutOfBook = 1;
+  Srch.DepthHint = 7;
+  Srch.SearchCount = 3;
+  Srch.PreviousScore = 55;
+  Srch.HistoryTable[1][100] = 9;
+  Srch.PvTable[0][1] = 77;
+  RunLoop("e1e2\ne8e7\nnew\n");
+  EXPECT_FALSE(Game.HasSetupStart);
+  ExpectSamePlacement(Pos, PositionAfter({}));
+  EXPECT_EQ(Game.GameMoveCount, 0);
+  EXPECT_EQ(Game.ForceMode, 0);
+  EXPECT_EQ(Game.GameOverMark, 0);
+  EXPECT_EQ(Game.OutOfBook, 0);
+  EXPECT_EQ(Game.EngineColour, BLACK);
+  EXPECT_EQ(Game.HumanColour, WHITE);
+  EXPECT_EQ(Srch.DepthHint, 0);
+  EXPECT_EQ(Srch.SearchCount, 0);
+  EXPECT_EQ(Srch.PreviousScore, 0);
+  EXPECT_EQ(Srch.Nps, 20000);
+  EXPECT_EQ(Srch.HistoryTable[1][100], 0u);
+  EXPECT_EQ(Srch.PvTable[0][1], 0u);
+  // The second king move of the old game is still recorded beyond the count,
+  // but it does not fit the new game: forward never makes it.
+  Game.ForceMode = 1;
+  RunLoop("e2e4\nforward\n");
+  EXPECT_EQ(Game.GameMoveCount, 1);
+  ExpectConsistentPosition();
+}
+
+TEST_F(CommandLoopTest, NewInAnalysisReturnsToTheGameLoop) {
+  vtest::StdinPipe in("analyze\nnew\n");
+  CommandLoop(false);
+  ASSERT_EQ(Game.AnalyzeMode, 1);
+  CommandLoop(false);
+  EXPECT_EQ(Game.QuitRequested, 0) << "new returned before the input ended";
+}
+
+TEST_F(CommandLoopTest, UndoInAnalysisReturnsAndKeepsColours) {
+  Game.ForceMode = 1;
+  RunLoop("e2e4\ne7e5\n");
+  Game.QuitRequested = 0;
+  vtest::StdinPipe in("analyze\nundo\n");
+  CommandLoop(false);
+  Game.EngineColour = WHITE;
+  Game.HumanColour = BLACK;
+  CommandLoop(false);
+  EXPECT_EQ(Game.QuitRequested, 0);
+  EXPECT_EQ(Game.GameMoveCount, 1);
+  EXPECT_EQ(Game.EngineColour, WHITE);
+  EXPECT_EQ(Game.HumanColour, BLACK);
+}
+
+TEST_F(CommandLoopTest, PendingInputIsProcessedFirst) {
+  Game.ForceMode = 1;
+  RunLoop("e2e4\ne7e5\n");
+  std::strcpy(Game.PendingInput, "undo\n");
+  Game.QuitRequested = 0;
+  vtest::StdinPipe in("d2d4\nd7d5\n");
+  CommandLoop(true);
+  EXPECT_EQ(Game.PendingInput[0], 0);
+  EXPECT_EQ(Game.GameMoveCount, 1);
+  EXPECT_EQ(Game.QuitRequested, 0);
+  EXPECT_EQ(Game.CurrentMove, MakeMoveWord(D7, D5, PAWN)) << "d2d4 is no move for Black";
+}
+
+TEST_F(CommandLoopTest, TheRecordHoldsAtMost2048HalfMoves) {
+  std::string input = "force\n";
+  for (int i = 0; i < 512; i++) input += "g1f3\ng8f6\nf3g1\nf6g8\n";
+  input += "g1f3\n";
+  RunLoop(input);
+  EXPECT_EQ(Game.GameMoveCount, MAX_GAME_MOVES);
+  ExpectSamePlacement(Pos, PositionAfter({}));
+  EXPECT_EQ(Game.GameHalfmoveClock, 2048);
+  RunLoop("forward\nundo\n");
+  EXPECT_EQ(Game.GameMoveCount, MAX_GAME_MOVES - 1);
+  RunLoop("forward\n");
+  EXPECT_EQ(Game.GameMoveCount, MAX_GAME_MOVES);
+  ExpectConsistentPosition();
+}
+
+TEST_F(CommandLoopTest, OverLongLinesAreCutAndTheirRestDropped) {
+  Game.ForceMode = 1;
+  std::string longLine = "e2e4" + std::string(400, ' ') + "junk\n";
+  RunLoop(longLine + "e7e5\n");
+  ASSERT_EQ(Game.GameMoveCount, 2);
+  EXPECT_EQ(Game.GameMoves[1], MakeMoveWord(E7, E5, PAWN));
+}
+
+TEST_F(CommandLoopTest, EditDialogueSetsUpAStartPosition) {
+  Pos.SideToMove = BLACK;
+  Game.GameOverMark = 9;
+  Srch.Killer1[3] = 5;
+  Srch.PvTable[2][1] = 6;
+  Srch.Nps = 1;
+  RunLoop("edit\n#\nKe1\nRh1\nRa1\nPe2\nxe4\nc\nKe8\nRa8\nPd7\nZb2\n.\n");
+  EXPECT_EQ(Pos.SideToMove, BLACK) << "the side from before the dialogue";
+  EXPECT_EQ(Pos.Board[E1], KING);
+  EXPECT_EQ(Pos.Board[H1], ROOK);
+  EXPECT_EQ(Pos.Board[E2], PAWN);
+  EXPECT_EQ(Pos.Board[E8], BLACK_BIT + KING);
+  EXPECT_EQ(Pos.Board[D7], BLACK_BIT + PAWN);
+  EXPECT_EQ(Pos.Board[E4], 0);
+  EXPECT_EQ(Pos.Board[B2], 0);
+  EXPECT_EQ(Pos.CastleRights, 1 + 2 + 8);
+  EXPECT_EQ(Pos.EnPassantBB, 0u);
+  EXPECT_TRUE(Game.HasSetupStart);
+  EXPECT_EQ(Game.OutOfBook, 1);
+  EXPECT_EQ(Game.GameOverMark, 0);
+  EXPECT_EQ(Game.GameMoveCount, 0);
+  EXPECT_EQ(Srch.Killer1[3], 0u);
+  EXPECT_EQ(Srch.PvTable[2][1], 0u);
+  EXPECT_EQ(Srch.Nps, 20000);
+  EXPECT_EQ(Srch.NpsQuarter, 10000000);
+  ExpectConsistentPosition();
+  EXPECT_EQ(std::memcmp(Game.StartPosition.Board, Pos.Board, 64), 0);
+
+  // Going back in the game returns to the edited position, not the standard one.
+  PositionRecord edited = Pos;
+  Game.ForceMode = 1;
+  RunLoop("d7d5\ne1g1\nundo\nundo\n");
+  EXPECT_EQ(Game.GameMoveCount, 0);
+  ExpectSamePlacement(Pos, edited);
+  RunLoop("forward\n");
+  EXPECT_EQ(Game.GameMoveCount, 0) << "forward needs a recorded move";
+}
+
+TEST_F(CommandLoopTest, EditSquareOffTheBoardEndsTheProgram) {
+  std::string out = RunLoop("edit\nPi9\nping 1\n");
+  EXPECT_EQ(Game.QuitRequested, 1);
+  EXPECT_EQ(out, "") << "nothing after the off-board square is read";
+}
+
+TEST_F(CommandLoopTest, EndOfInputInsideEditQuits) {
+  std::string out = RunLoop("edit\nKe1\n");
+  EXPECT_EQ(Game.QuitRequested, 1);
+  EXPECT_EQ(out, QUIT_TEXT);
+}
+
+}  // namespace
