@@ -109,7 +109,7 @@ TEST(Notation, PromotionsWithLettersAndCheck) {
   EXPECT_EQ(San(fen, "e7e8n", SAN_PV), "e8=N ");
   EXPECT_EQ(San(fen, "e7e8n", SAN_CONSOLE), "e8=C ");
   EXPECT_EQ(San(fen, "e7e8r", SAN_CONSOLE), "e8=T ");
-  EXPECT_EQ(San(fen, "e7e8b", SAN_CONSOLE), "e8=F ");
+  EXPECT_EQ(San(fen, "e7e8b", SAN_CONSOLE), "e8=F+ ");
   const char* capture = "3r4/4P3/8/8/k7/8/8/4K3 w - - 0 1";
   EXPECT_EQ(San(capture, "e7d8q", SAN_PV), "exd8=Q ");
   EXPECT_EQ(San(capture, "e7d8q", SAN_BOOK), "e*d8=D ");
