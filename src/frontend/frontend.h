@@ -73,3 +73,12 @@ void UciHandshake();
 
 // Clears the said-counters of the opening and closing chat remarks.
 void ResetGameChat();
+
+// Chat remarks of a search: the reaction to the opponent's move before the
+// first iteration, a remark at the start of each iteration (the score is
+// -10002 before the first iteration has completed), and a remark on the move
+// found. ClearIterationChat makes the iteration remarks available again.
+void ChatOpeningRemark();
+void ChatIterationRemark(int score);
+void ChatClosingRemark(int score);
+void ClearIterationChat();

@@ -136,8 +136,57 @@ struct SearchState {
   bool DrawFlag;        // the last search found the game drawn
   int32_t Nps;          // speed estimate, nodes per second
   int32_t NpsQuarter;   // its poll-interval companion
+
+  // Per-ply node state: the picker stage, the move of the transposition
+  // probe, and the flag that the move into the ply was a null move or a
+  // recapture that received its extension.
+  uint8_t PickStage[PLY_SLOTS];
+  Move HashMoveAtPly[PLY_SLOTS];
+  uint8_t ExtensionFlag[PLY_SLOTS];
+
+  // The current search.
+  int64_t NodeCount;
+  int32_t PollCountdown;       // nodes until the next look at the clock and the input
+  bool StopSearch;
+  int IterationDepth;          // plies of the current iteration
+  bool FutilityActive;
+  int RootLegalMoves;          // legal moves of the last completed root search
+  int RootMoveTotal;           // legal-move total of the last root search that raised alpha
+  int RootMovesSearched;       // legal root moves searched so far in this root search
+  int LastRootScore;           // last root score that raised alpha; what Think returns
+  bool RootFirstFailHigh;      // the first root move failed high and beta was raised past it
+  int RootMateThreat;          // mate-threat flag of the root probe
+  bool LowTime;                // own clock at 30 seconds or less when the search began
+  int64_t StatusNodes;         // node count at the last analysis status line
+
+  // Switches set by the front end. All of them are off by default, which is
+  // what tools and tests want: a silent search to a fixed depth.
+  bool InputPollingAllowed;    // Think may look at standard input during the search
+  bool PollingEnabled;         // ... and does so in the current search
+  bool ThinkingOutput;         // thinking and information lines are printed
+  bool FixedDepth;             // the clock never ends the search: only the depth does
+  bool UciInfinite;            // UCI "go infinite"
+  bool UciPonder;              // UCI "go ponder"
+  bool TestSuiteRunning;       // the EPD test runner is searching
 };
 extern SearchState Srch;
+
+// One line of the MultiPV report: depth in plies, score, the root move and
+// the rest of the line (0-terminated).
+constexpr int MAX_MULTI_PV = 20;
+constexpr int MULTI_PV_LINE = 63;
+struct MultiPvRecord {
+  int Depth;
+  int Score;
+  Move FirstMove;
+  Move Rest[MULTI_PV_LINE];
+};
+// Records 1..MultiPvCount, and one spare after the last; index 0 is unused.
+struct MultiPvState {
+  MultiPvRecord MultiPvLine[MAX_MULTI_PV + 2];
+  int WorstMultiPvScore;
+};
+extern MultiPvState MultiPv;
 
 // Time-control inputs from the protocol (all times in centiseconds).
 struct TimeControlState {
@@ -164,3 +213,58 @@ extern CaptureValueTables CaptureValues;
 
 void BuildCaptureValueTables();
 void BuildRecaptureTable();
+
+// ---------------------------------------------------------------------------
+// Search
+// ---------------------------------------------------------------------------
+// Staged move pickers of the tree: 0 when the moves of the node are exhausted.
+Move NextMove();
+Move NextEvasion();
+// Killer and history bookkeeping for a quiet move that cut off or became the
+// best move of a node (tree rule), and the root rule that applies to every move.
+void UpdateKillersAndHistory(Move move, int depth);
+void UpdateRootKillersAndHistory(Move move, int depth);
+// Scores the root moves in RootBuckets[1] by a capture search after each and
+// leaves them sorted, best first, in bucket 0.
+void OrderRootMoves();
+
+// Captures and pawn pushes below the horizon; side-to-move scores.
+int CaptureSearch(int alpha, int beta);
+// One node of the alpha-beta search (depth in 1/60 ply).
+int Search(int alpha, int beta, int depth, int nullAllowed);
+// After a null move that failed high at low depth: can a rook or queen check
+// next to the enemy king refute it?
+int HeavyCheckProbe(int alpha);
+// Draw by the fifty-move rule, a repetition or bare minor pieces, for a node
+// of the tree. Records the node's key in KeyHistory and sets RepetitionSeen.
+bool IsDraw();
+
+// Iterative deepening: the engine's search entry. Returns the score; the move
+// to play is PvTable[0][1], the expected reply PvTable[0][2].
+int Think(int depthHint, int maxDepth);
+int RootSearch(int alpha, int beta, int depth);
+void SeedPv();
+void CopyPvToRow0();
+// The root score rounded to the fixed grid of the quantized output.
+int Quantize(int score);
+
+// Everything a new game resets for the search: the hash tables and caches,
+// every start-up table and a new game position, history, killers, lines, the
+// search age and counters, the lazy margin. The same position searched with
+// the same settings after this gives the same nodes and the same move.
+void ResetSearchForNewGame();
+
+// ---------------------------------------------------------------------------
+// Time control and input during search; search output
+// ---------------------------------------------------------------------------
+void AllocateTimeXboard();
+void AllocateTimeUci();
+// Looks at the clock and standard input from inside the search.
+void PollInput(bool fromSearch);
+
+void PrintPv(int score, int depth);
+void PrintFailHigh(int score, int depth);
+void PrintFailLow(int score, int depth);
+void PrintCurrentMove(Move move, int number, int depth);
+void PrintStatus();
+void PrintMultiPv(int index, int score, int depth);

@@ -16,3 +16,17 @@ uint64_t PerftDivide(int depth);
 
 // Runs the EPD test suite (the console's "testepd").
 void RunEpdTest();
+
+// The benchmark: every bench position searched to `depth` plies from cleared
+// tables (a new game for the search each time), silently and without a clock.
+// With verbose set it prints a line per position; it always ends with
+// "Nodes searched: N" and "Nodes/second: N". The position and the game are
+// left at the last bench position.
+constexpr int BENCH_DEPTH = 10;
+struct BenchResult {
+  uint64_t Nodes;
+  int64_t Milliseconds;
+};
+BenchResult RunBench(int depth, bool verbose);
+int BenchPositionCount();
+const char* BenchPosition(int index);

@@ -1,0 +1,481 @@
+// Iterative deepening with an aspiration window, the root search over the
+// sorted root list, MultiPV lines, and the seeding and keeping of the
+// principal variation.
+#include <cstring>
+
+#include "book/book.h"
+#include "platform/platform.h"
+#include "search/search_internal.h"
+
+using namespace search;
+
+MultiPvState MultiPv;
+
+namespace {
+
+constexpr int ASPIRATION = 30;
+constexpr int ROOT_WINDOW = MATE_SCORE + 1;
+
+int MultiPvCount() {
+  const int n = Settings.MultiPvCount;
+  return n < 1 ? 1 : n > MAX_MULTI_PV ? MAX_MULTI_PV : n;
+}
+
+bool ThinkingOn() { return Srch.ThinkingOutput && !Settings.ChatMode; }
+
+int64_t ElapsedCentiseconds() { return (TickMs() - Srch.StartTicks) / 10; }
+
+bool ClockIgnored() {
+  return Srch.FixedDepth || Game.PonderingNow || Srch.TestSuiteRunning || Game.AnalyzeMode || Srch.UciPonder ||
+         Srch.UciInfinite;
+}
+
+// The move that led to the root: the last game move, or for a set-up position
+// with an en passant square the double step that made it, so that a stored en
+// passant capture at the root passes the stored-move test.
+Move MoveIntoRoot() {
+  if (Game.GameMoveCount > 0) return Game.GameMoves[Game.GameMoveCount - 1];
+  if (!Pos.EnPassantBB) return 0;
+  const int square = LowestSquare(Pos.EnPassantBB);
+  return Pos.SideToMove == WHITE ? MakeMoveWord(square + 8, square - 8, PAWN) : MakeMoveWord(square - 8, square + 8, PAWN);
+}
+
+int CountLegalRootMoves() {
+  Tree.Ply = 1;
+  GenerateAll();
+  const PlyBuckets& buckets = Gen.RootBuckets[1];
+  int legal = 0;
+  for (int b = 0; b < BUCKET_COUNT; b++) {
+    for (int i = 0; i < buckets.Count[b]; i++) {
+      const Move m = buckets.Moves[b][i];
+      const SavedState saved = SaveState();
+      EnterChild(m);
+      if (!OwnKingAttacked()) legal++;
+      LeaveChild(m, saved);
+    }
+  }
+  return legal;
+}
+
+// Root draw test: the fifty-move rule, bare minor pieces, or a third occurrence.
+// Every earlier occurrence is counted into RepetitionSeen.
+bool RootIsDraw() {
+  const int here = Game.GameMoveCount;
+  Game.KeyHistory[here] = Pos.Key;
+  const int clock = Tree.HalfmoveClock[1];
+  int seen = 0;
+  for (int d = 2; d <= clock + 2 && here - d >= 0; d += 2)
+    if (Game.KeyHistory[here - d] == Pos.Key) seen++;
+  Srch.RepetitionSeen = seen;
+  const bool bareMinors = Pos.PawnCount[WHITE] == 0 && Pos.PawnCount[BLACK] == 0 && Pos.PieceUnits[WHITE] < 5 &&
+                          Pos.PieceUnits[BLACK] < 5;
+  return seen >= 2 || clock >= 100 || bareMinors;
+}
+
+struct RootState {
+  Bitboard EnPassantBB;
+  uint8_t CastleRights;
+};
+
+void RestoreRoot(const RootState& root) {
+  Tree.Ply = 1;
+  Pos.EnPassantBB = root.EnPassantBB;
+  Pos.CastleRights = root.CastleRights;
+  RecomputeKeys();
+}
+
+// Prints the line that the root has just found for a move, from the root position.
+void PrintQuickPv(Move move, const SavedState& saved, int score, int depth) {
+  Ascend();
+  LeaveChild(move, saved);
+  PrintPv(score, depth / ONE_PLY);
+  EnterChild(move);
+  Descend();
+}
+
+}  // namespace
+
+int Quantize(int s) {
+  static constexpr int Up[32] = {3,  6,  9,  13, 16, 19, 22, 25, 28, 31, 34, 37, 41, 44, 47, 50,
+                                 53, 56, 59, 63, 66, 69, 72, 75, 78, 81, 84, 87, 91, 94, 97, 100};
+  static constexpr int Down[32] = {0,  3,  6,  9,  13, 16, 19, 22, 25, 28, 31, 34, 37, 41, 44, 47,
+                                   50, 53, 56, 59, 63, 66, 69, 72, 75, 78, 81, 84, 88, 91, 94, 97};
+  if (s > 0) {
+    const int r = s % 100;
+    int step = 100;
+    for (int g : Up) {
+      if (g > r) {
+        step = g;
+        break;
+      }
+    }
+    return s - r + step;
+  }
+  const int m = -s;
+  const int r = m % 100;
+  if (r == 0) return s + 3;
+  int step = 0;
+  for (int g : Down)
+    if (g < r) step = g;
+  return -(m - r + step);
+}
+
+void CopyPvToRow0() {
+  Move* line = Srch.PvTable[2];
+  Move* kept = Srch.PvTable[0];
+  int col = 1;
+  for (; col < MAX_PLY && line[col]; col++) kept[col] = line[col];
+  for (; col < MAX_PLY; col++) kept[col] = line[col] = 0;
+}
+
+void SeedPv() {
+  Tree.Ply = 1;
+  Move made[PV_SIZE];
+  SavedState saved[PV_SIZE];
+  int n = 0;
+  for (int col = 1; col < MAX_PLY - 1; col++) {
+    const Move m = Srch.PvTable[2][col];
+    if (m == 0 || !IsMovePossible(m)) break;
+    // A line is only ever made of legal moves; anything else ends the walk.
+    const SavedState before = SaveState();
+    EnterChild(m);
+    const bool legal = !OwnKingAttacked();
+    LeaveChild(m, before);
+    if (!legal) break;
+    StoreHashMove(m);
+    saved[n] = SaveState();
+    EnterChild(m);
+    made[n++] = m;
+    Descend();
+  }
+  while (n > 0) {
+    n--;
+    Ascend();
+    LeaveChild(made[n], saved[n]);
+  }
+}
+
+void search::RecordMultiPvLine(int index, int score, int depth) {
+  const int count = MultiPvCount();
+  const int slot = index > count ? count + 1 : index;
+  const int sorted = index > count ? count + 1 : count;
+  MultiPvRecord& r = MultiPv.MultiPvLine[slot];
+  r.Depth = depth;
+  r.Score = score;
+  r.FirstMove = Srch.PvTable[2][1];
+  int i = 0;
+  for (; i < MULTI_PV_LINE - 1 && Srch.PvTable[2][i + 2]; i++) r.Rest[i] = Srch.PvTable[2][i + 2];
+  r.Rest[i] = 0;
+  for (int a = 1; a <= sorted; a++) {
+    for (int b = a + 1; b <= sorted; b++) {
+      MultiPvRecord& x = MultiPv.MultiPvLine[a];
+      MultiPvRecord& y = MultiPv.MultiPvLine[b];
+      if (x.Depth == y.Depth && x.Score < y.Score) {
+        const MultiPvRecord t = x;
+        x = y;
+        y = t;
+      }
+    }
+  }
+  MultiPv.WorstMultiPvScore = MultiPv.MultiPvLine[count].Score;
+  if (Srch.ThinkingOutput) PrintMultiPv(index, score, depth);
+}
+
+int RootSearch(int alpha, int beta, int depth) {
+  Tree.Ply = 1;
+  Srch.RootFirstFailHigh = false;
+  Srch.PvTable[2][1] = 0;
+  Srch.NodeCount++;
+  if (RootIsDraw()) Srch.DrawFlag = true;
+
+  const int multiPv = MultiPvCount();
+  int hashScore = 0, mateThreat = 0, nullAllowed = 1;
+  Move hashMove = 0;
+  const int bound = ProbeHash(depth, hashScore, hashMove, mateThreat, 0, nullAllowed, beta);
+  Srch.RootMateThreat = mateThreat;
+  if (bound == HASH_EXACT || (bound == HASH_UPPER && alpha >= hashScore) ||
+      (bound == HASH_LOWER && hashScore >= beta)) {
+    Srch.PvTable[2][1] = hashMove;
+    Srch.PvTable[2][2] = 0;
+    // An entry without a move leaves the best move found so far in place.
+    if (hashMove) Srch.RootBestMove = hashMove;
+    if (multiPv == 1) return hashScore;
+  }
+
+  Srch.RootHashMove = hashMove;
+  GenerateAll();
+  OrderRootMoves();
+  const SavedState saved = SaveState();
+  const int entryAlpha = alpha;
+  const bool thinking = ThinkingOn();
+  int legal = 0;
+  const PlyBuckets& root = Gen.RootBuckets[1];
+  const int count = root.Count[0];
+  for (int i = 0; i < count; i++) {
+    const Move m = root.Moves[0][i];
+    EnterChild(m);
+    if (OwnKingAttacked()) {
+      LeaveChild(m, saved);
+      continue;
+    }
+    const bool givesCheck = EnemyKingAttacked();
+    Tree.InCheckAtPly[2] = givesCheck ? 1 : 0;
+    legal++;
+    Srch.RootMovesSearched = legal;
+
+    if (Srch.ThinkingOutput && !Settings.XboardOutput && Srch.NodeCount > Srch.Nps)
+      PrintCurrentMove(m, legal, depth / ONE_PLY);
+    if (Game.AnalyzeMode && Srch.ThinkingOutput && Srch.NodeCount - Srch.StatusNodes > Srch.Nps) PrintStatus();
+
+    Srch.ExtensionFlag[2] = 0;
+    int e = givesCheck ? ONE_PLY : 0;
+    if (IsSeventhRankPawnMove(m)) e += 45;
+    if (e > ONE_PLY) e = ONE_PLY;
+    const int newDepth = depth - ONE_PLY + e;
+
+    Descend();
+    int score;
+    bool report = false;
+    if (multiPv > 1) {
+      if (legal <= multiPv) {
+        score = -Child(-MATE_SCORE, MATE_SCORE, newDepth);
+        report = true;
+      } else {
+        const int worst = MultiPv.WorstMultiPvScore;
+        score = -Child(-worst - 1, -worst, newDepth);
+        if (score > worst && !Srch.StopSearch) {
+          score = -Child(-MATE_SCORE, -worst, newDepth);
+          report = score > worst;
+        }
+      }
+    } else if (legal == 1) {
+      score = -Child(-beta, -alpha, newDepth);
+    } else {
+      score = -Child(-alpha - 1, -alpha, newDepth);
+      if (score > alpha && score < beta && !Srch.StopSearch) {
+        if (!Settings.AnalyseOption) {
+          score = -Child(-beta, -alpha + 1, newDepth);
+          if (Srch.StopSearch) {
+            // The re-search was cut short: keep the move that beat the best.
+            Srch.PvTable[2][1] = m;
+            Srch.PvTable[2][2] = 0;
+            Srch.RootBestMove = m;
+          }
+        } else {
+          if (Settings.Quantization) score = Quantize(score);
+          alpha = score;
+          if (score < beta && Settings.QuickPv) {
+            Srch.PvTable[2][1] = m;
+            Srch.PvTable[2][2] = 0;
+            Srch.RootBestMove = m;
+            if (depth >= 4 * ONE_PLY && thinking) PrintQuickPv(m, saved, score, depth);
+          }
+          score = -Child(-beta, -alpha + 1, newDepth);
+        }
+      }
+    }
+    Ascend();
+    LeaveChild(m, saved);
+    if (Srch.StopSearch) return alpha;
+    if (report) RecordMultiPvLine(legal, score, depth / ONE_PLY);
+
+    if (score <= alpha && legal == 1) {
+      // The first move fails low: so does the iteration.
+      Srch.PvTable[2][1] = m;
+      Srch.PvTable[2][2] = 0;
+      break;
+    }
+    if (score > alpha) {
+      Srch.LastRootScore = score;
+      if (Settings.Quantization) score = Quantize(score);
+      Srch.RootBestMove = m;
+      alpha = score;
+      if (score >= beta) {
+        if (legal == 1 && !Game.AnalyzeMode && !Srch.UciInfinite) {
+          // Go on with the window raised past the first move, which stays the
+          // line's move unless another beats it.
+          Srch.RootFirstFailHigh = true;
+          beta = score + 1;
+          Srch.PvTable[2][1] = m;
+          Srch.PvTable[2][2] = 0;
+          continue;
+        }
+        Srch.RootFirstFailHigh = false;
+        Srch.PvTable[2][1] = m;
+        Srch.PvTable[2][2] = 0;
+        StoreHash(score, depth, HASH_LOWER, Srch.RootMateThreat, m);
+        UpdateRootKillersAndHistory(m, depth);
+        return score;
+      }
+      Srch.PvTable[2][1] = m;
+      if (multiPv == 1 && depth >= 4 * ONE_PLY && thinking &&
+          (!Settings.XboardOutput || Srch.NodeCount > 2 * int64_t{Srch.Nps}))
+        PrintPv(score, depth / ONE_PLY);
+    }
+  }
+
+  Srch.RootLegalMoves = legal;
+  if (legal == 0) {
+    const int score = Tree.InCheckAtPly[1] ? 1 - MATE_SCORE : 0;
+    if (alpha <= score && score < beta) Srch.PvTable[1][1] = 0;
+    return score;
+  }
+  if (alpha > entryAlpha) {
+    const Move best = Srch.PvTable[2][1];
+    UpdateRootKillersAndHistory(best, depth);
+    StoreHash(alpha, depth, Srch.RootFirstFailHigh ? HASH_LOWER : HASH_EXACT, Srch.RootMateThreat, best);
+    Srch.DepthHint = Srch.IterationDepth;
+    Srch.RootMoveTotal = legal;
+  }
+  return alpha;
+}
+
+int Think(int depthHint, int maxDepth) {
+  Srch.DrawFlag = false;
+  Tree.Ply = 1;
+  if (Book.BookLoaded && !Game.HasSetupStart && !Game.AnalyzeMode && !Srch.UciInfinite) {
+    const Move bookMove = ProbeBook();
+    if (bookMove) {
+      Srch.PvTable[2][1] = Srch.PvTable[0][1] = bookMove;
+      Srch.PvTable[2][2] = Srch.PvTable[0][2] = 0;
+      return 0;
+    }
+    Game.OutOfBook = 1;
+  }
+
+  Srch.StopSearch = false;
+  Srch.PollCountdown = 20000;
+  Srch.NodeCount = 0;
+  Srch.StatusNodes = 0;
+  Srch.PollingEnabled = Srch.InputPollingAllowed;
+  // A move from an earlier search must never be played here.
+  Srch.RootBestMove = 0;
+  RecomputeKeys();
+  Evaluate(-MATE_SCORE, MATE_SCORE);
+  int alpha = -ROOT_WINDOW, beta = ROOT_WINDOW;
+
+  if (Settings.XboardOutput) AllocateTimeXboard();
+  for (auto& side : Srch.HistoryTable)
+    for (uint32_t& h : side) h >>= 8;
+  if (Settings.ChatMode && !Game.PonderingNow) ChatOpeningRemark();
+  ClearIterationChat();
+  const int decayed = 3 * Ev.LazyMargin / 4;
+  Ev.LazyMargin = decayed > LAZY_MARGIN_START ? decayed : LAZY_MARGIN_START;
+
+  Srch.StartSeconds = SecondsNow();
+  Srch.StartTicks = TickMs();
+  AdvanceSearchAge();
+  Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
+  Srch.FutilityActive = Settings.FutilityEnabled && Pos.PawnCount[WHITE] > 0 && Pos.PawnCount[BLACK] > 0 &&
+                        PopCount(Pos.WhiteOcc) >= 5 && PopCount(Pos.BlackOcc) >= 5;
+
+  std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
+  std::memset(Srch.Killer1, 0, sizeof Srch.Killer1);
+  std::memset(Srch.Killer2, 0, sizeof Srch.Killer2);
+  if (depthHint > 1) Srch.DepthHint = depthHint - 1;
+
+  Tree.InCheckAtPly[1] = OwnKingAttacked() ? 1 : 0;
+  Tree.MoveAtPly[1] = MoveIntoRoot();
+  Srch.ExtensionFlag[0] = Srch.ExtensionFlag[1] = 0;
+  Srch.LowTime = Clock.EngineClock <= 3000;
+  std::memset(&MultiPv, 0, sizeof MultiPv);
+  // Known before the first iteration, which may end on a stored result
+  // without walking the root moves.
+  Srch.RootLegalMoves = CountLegalRootMoves();
+
+  const RootState root = {Pos.EnPassantBB, Pos.CastleRights};
+  const bool thinking = ThinkingOn();
+  for (int d = 1; d <= maxDepth; d++) {
+    Srch.IterationDepth = d;
+    const int64_t elapsed = ElapsedCentiseconds();
+    if (elapsed >= 100) Srch.Nps = static_cast<int32_t>(Srch.NodeCount * 100 / elapsed);
+    if (Srch.StopSearch) break;
+    if (!ClockIgnored() && elapsed > 0.6 * Clock.MoveTimeBudget) break;
+    if (Settings.ChatMode) ChatIterationRemark(d == 1 ? -MATE_SCORE - 2 : Srch.LastRootScore);
+
+    RestoreRoot(root);
+    if (MultiPvCount() > 1) {
+      alpha = -MATE_SCORE;
+      beta = MATE_SCORE;
+    }
+    const int depth = ONE_PLY * d + Settings.TacticalFactor;
+    int score = RootSearch(alpha, beta, depth);
+    SeedPv();
+
+    if (score >= beta && !Srch.StopSearch && !Srch.RootFirstFailHigh) {
+      if (thinking && Srch.NodeCount > 2 * int64_t{Srch.Nps}) PrintFailHigh(score, depth / ONE_PLY);
+      CopyPvToRow0();
+      if (Srch.PvTable[2][1]) {
+        Srch.PvTable[0][1] = Srch.PvTable[2][1] = Srch.RootBestMove;
+        for (int col = 2; col < MAX_PLY; col++) Srch.PvTable[0][col] = 0;
+      }
+      RestoreRoot(root);
+      score = RootSearch(alpha, MATE_SCORE, depth);
+      if (score <= alpha && !Srch.StopSearch) {
+        RestoreRoot(root);
+        score = RootSearch(-MATE_SCORE, MATE_SCORE, depth);
+        alpha = -ROOT_WINDOW;
+        SeedPv();
+      }
+    } else if (score <= alpha && !Srch.StopSearch) {
+      if (Srch.PvTable[0][1] == 0) {
+        Srch.PvTable[0][1] = Srch.RootBestMove;
+        Srch.PvTable[0][2] = 0;
+      }
+      if (thinking && Srch.NodeCount > 2 * int64_t{Srch.Nps}) PrintFailLow(score, depth / ONE_PLY);
+      RestoreRoot(root);
+      score = RootSearch(-MATE_SCORE, beta, depth);
+      alpha = -ROOT_WINDOW;
+      SeedPv();
+      if (score >= beta && !Srch.StopSearch) {
+        RestoreRoot(root);
+        score = RootSearch(-MATE_SCORE, MATE_SCORE, depth);
+        SeedPv();
+      }
+    }
+
+    if (!Srch.StopSearch) Srch.LastRootScore = score;
+    // An iteration cut short before its first move keeps the last complete line.
+    if (!(Srch.StopSearch && Srch.PvTable[2][1] == 0)) CopyPvToRow0();
+    Tree.Ply = 1;
+    if (score > MATE_THRESHOLD && !Srch.UciPonder) return score;
+    if (Srch.RootLegalMoves == 0) {
+      if (Tree.InCheckAtPly[1]) return -MATE_SCORE;
+      Srch.DrawFlag = true;
+      break;
+    }
+    if (Srch.RootLegalMoves == 1 && d > 2 && alpha < score && score < beta) break;
+    alpha = score - ASPIRATION;
+    beta = score + ASPIRATION;
+  }
+
+  Tree.Ply = 1;
+  if (!Game.PonderingNow) Srch.SearchCount++;
+  // The expected reply must belong to the move played.
+  if (Srch.PvTable[0][1] != Srch.RootBestMove)
+    for (int col = 2; col < MAX_PLY; col++) Srch.PvTable[0][col] = 0;
+  Srch.PvTable[0][1] = Srch.PvTable[2][1] = Srch.RootBestMove;
+  if (Settings.ChatMode && !Game.PonderingNow) ChatClosingRemark(Srch.LastRootScore);
+  if (!Game.PonderingNow) Srch.PreviousScore = Srch.LastRootScore;
+  return Srch.LastRootScore;
+}
+
+void ResetSearchForNewGame() {
+  Srch.SearchAge = 0;
+  Srch.SearchCount = 0;
+  Srch.PreviousScore = 0;
+  Srch.LastRootScore = 0;
+  Srch.DepthHint = 0;
+  Srch.Nps = 20000;
+  Srch.NpsQuarter = 10000000;
+  Srch.RootBestMove = Srch.RootHashMove = 0;
+  Srch.RootLegalMoves = 0;
+  std::memset(Srch.PvTable, 0, sizeof Srch.PvTable);
+  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
+  std::memset(Game.KeyHistory, 0, sizeof Game.KeyHistory);
+  std::memset(&MultiPv, 0, sizeof MultiPv);
+  ClearHashTables();
+  Ev.LazyMargin = LAZY_MARGIN_START;
+  InitEvalTables();
+  Tree.Ply = 1;
+}
