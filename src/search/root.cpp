@@ -15,6 +15,7 @@ namespace {
 
 constexpr int ASPIRATION = 30;
 constexpr int ROOT_WINDOW = MATE_SCORE + 1;
+constexpr int MAX_ROOT_DEPTH = 8000;  // depth field of a table entry: 13 bits
 
 int MultiPvCount() {
   const int n = Settings.MultiPvCount;
@@ -155,14 +156,14 @@ void SeedPv() {
   }
 }
 
-void search::RecordMultiPvLine(int index, int score, int depth) {
+void search::RecordMultiPvLine(int index, Move move, int score, int depth) {
   const int count = MultiPvCount();
   const int slot = index > count ? count + 1 : index;
   const int sorted = index > count ? count + 1 : count;
   MultiPvRecord& r = MultiPv.MultiPvLine[slot];
   r.Depth = depth;
   r.Score = score;
-  r.FirstMove = Srch.PvTable[2][1];
+  r.FirstMove = move;
   int i = 0;
   for (; i < MULTI_PV_LINE - 1 && Srch.PvTable[2][i + 2]; i++) r.Rest[i] = Srch.PvTable[2][i + 2];
   r.Rest[i] = 0;
@@ -183,6 +184,10 @@ void search::RecordMultiPvLine(int index, int score, int depth) {
 
 int RootSearch(int alpha, int beta, int depth) {
   Tree.Ply = 1;
+  // The root's own per-ply entries, also when the root is searched without Think.
+  Tree.InCheckAtPly[1] = OwnKingAttacked() ? 1 : 0;
+  Tree.MoveAtPly[1] = MoveIntoRoot();
+  Srch.ExtensionFlag[0] = Srch.ExtensionFlag[1] = 0;
   Srch.RootFirstFailHigh = false;
   Srch.PvTable[2][1] = 0;
   Srch.NodeCount++;
@@ -277,7 +282,7 @@ int RootSearch(int alpha, int beta, int depth) {
     Ascend();
     LeaveChild(m, saved);
     if (Srch.StopSearch) return alpha;
-    if (report) RecordMultiPvLine(legal, score, depth / ONE_PLY);
+    if (report) RecordMultiPvLine(legal, m, score, depth / ONE_PLY);
 
     if (score <= alpha && legal == 1) {
       // The first move fails low: so does the iteration.
@@ -375,8 +380,6 @@ int Think(int depthHint, int maxDepth) {
   if (depthHint > 1) Srch.DepthHint = depthHint - 1;
 
   Tree.InCheckAtPly[1] = OwnKingAttacked() ? 1 : 0;
-  Tree.MoveAtPly[1] = MoveIntoRoot();
-  Srch.ExtensionFlag[0] = Srch.ExtensionFlag[1] = 0;
   Srch.LowTime = Clock.EngineClock <= 3000;
   std::memset(&MultiPv, 0, sizeof MultiPv);
   // Known before the first iteration, which may end on a stored result
@@ -398,7 +401,10 @@ int Think(int depthHint, int maxDepth) {
       alpha = -MATE_SCORE;
       beta = MATE_SCORE;
     }
-    const int depth = ONE_PLY * d + Settings.TacticalFactor;
+    // The tactical factor is taken as configured; the depth stays within what
+    // a table entry can hold.
+    int depth = ONE_PLY * d + Settings.TacticalFactor;
+    depth = depth < 0 ? 0 : depth > MAX_ROOT_DEPTH ? MAX_ROOT_DEPTH : depth;
     int score = RootSearch(alpha, beta, depth);
     SeedPv();
 

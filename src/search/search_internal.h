@@ -90,6 +90,6 @@ inline void UpdatePv(Move best) {
 inline int EvaluateSide(int alpha, int beta) { return EvaluateForSide(alpha, beta); }
 
 // Writes line records for the MultiPV report and keeps WorstMultiPvScore.
-void RecordMultiPvLine(int index, int score, int depth);
+void RecordMultiPvLine(int index, Move move, int score, int depth);
 
 }  // namespace search
