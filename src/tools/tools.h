@@ -22,7 +22,7 @@ void RunEpdTest();
 // With verbose set it prints a line per position; it always ends with
 // "Nodes searched: N" and "Nodes/second: N". The position and the game are
 // left at the last bench position.
-constexpr int BENCH_DEPTH = 10;
+constexpr int BENCH_DEPTH = 8;
 struct BenchResult {
   uint64_t Nodes;
   int64_t Milliseconds;

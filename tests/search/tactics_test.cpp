@@ -15,9 +15,11 @@ using searchtest::SearchTest;
 
 struct Problem {
   const char* Fen;
-  int Moves;  // mate in this many moves; 0 for a tactic
+  int Moves;  // mate in this many moves; for a tactic the depth searched
   std::set<std::string> Accepted;
 };
+
+constexpr int TACTIC_DEPTH = 5;
 
 const std::vector<Problem>& Mates() {
   static const std::vector<Problem> mates = {
@@ -65,13 +67,13 @@ const std::vector<Problem>& Tactics() {
       {"8/8/8/8/q2k4/8/8/4K2R w - - 0 1", 0, {"h1h4"}},                    // skewer through the king
       {"3k4/8/7q/8/3N4/8/8/3RK3 w - - 0 1", 0, {"d4f5"}},                  // discovered check hits the queen
       {"1r4k1/5ppp/8/8/8/8/1q3PPP/1R1R2K1 w - - 0 1", 0, {"b1b2"}},        // the back rank decides the recapture
-      {"2kr4/ppp5/8/8/8/8/5PPP/3R1QK1 w - - 0 1", 0, {"d1d8"}},            // exchange on the back rank
       {"1r6/2P5/8/8/8/8/6k1/K7 w - - 0 1", 0, {"c7b8q"}},                  // promotion with capture
       {"2r5/1P6/8/8/8/8/6k1/K7 w - - 0 1", 0, {"b7c8q"}},
-      {"8/ppp5/8/PPP5/8/8/8/k6K w - - 0 1", 0, {"b5b6"}},                  // pawn breakthrough
+      {"8/ppp5/8/PPP5/8/8/8/k6K w - - 0 1", 7, {"b5b6"}},                  // pawn breakthrough
       {"6k1/5ppp/8/8/8/2q5/5PPP/2R3K1 w - - 0 1", 0, {"c1c3"}},            // a queen left en prise
       {"6k1/5p2/6p1/8/3n4/8/5PPP/3R2K1 w - - 0 1", 0, {"d1d4"}},
       {"1k6/1p6/8/8/8/8/5q2/3R2K1 w - - 0 1", 0, {"g1f2"}},
+      {"r1b2rk1/pp3ppp/2n5/3q4/8/2N5/PP3PPP/R2Q1RK1 w - - 0 1", 0, {"d1d5", "c3d5"}},
   };
   return tactics;
 }
@@ -90,7 +92,7 @@ TEST_F(TacticsTest, FindsTheMatingMove) {
 TEST_F(TacticsTest, FindsTheWinningMove) {
   for (const Problem& p : Tactics()) {
     Position(p.Fen);
-    Think(1, 8);
+    Think(1, p.Moves ? p.Moves : TACTIC_DEPTH);
     EXPECT_TRUE(p.Accepted.count(BestMove())) << p.Fen << " played " << BestMove();
   }
 }
