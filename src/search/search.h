@@ -164,7 +164,7 @@ struct SearchState {
   bool InputPollingAllowed;    // Think may look at standard input during the search
   bool PollingEnabled;         // ... and does so in the current search
   bool ThinkingOutput;         // thinking and information lines are printed
-  bool FixedDepth;             // the clock never ends the search: only the depth does
+  bool FixedDepth;             // only the depth ends the search: no iteration gate, no time check
   bool UciInfinite;            // UCI "go infinite"
   bool UciPonder;              // UCI "go ponder"
   bool TestSuiteRunning;       // the EPD test runner is searching
@@ -257,14 +257,27 @@ void ResetSearchForNewGame();
 // ---------------------------------------------------------------------------
 // Time control and input during search; search output
 // ---------------------------------------------------------------------------
+// The budget of the move in Clock.MoveTimeBudget: Think calls the xboard
+// rule itself when Settings.XboardOutput is set; the UCI go command calls its
+// rule before Think.
 void AllocateTimeXboard();
 void AllocateTimeUci();
-// Looks at the clock and standard input from inside the search.
+// Looks at the clock and standard input from inside the search; called by
+// Search every PollCountdown nodes while Srch.PollingEnabled. It may set
+// StopSearch.
 void PollInput(bool fromSearch);
 
+// Called only while Srch.ThinkingOutput is set (and ChatMode is off where the
+// lines are thinking lines). Depths are in plies.
+// The root line in PvTable row 2 from column 1, after a root move raised alpha.
 void PrintPv(int score, int depth);
+// The move in PvTable[2][1] failed high; the move in PvTable[0][1] failed low.
 void PrintFailHigh(int score, int depth);
 void PrintFailLow(int score, int depth);
+// UCI: the root move being searched and its number among the legal moves.
 void PrintCurrentMove(Move move, int number, int depth);
+// xboard analysis: reads IterationDepth, RootMoveTotal, RootMovesSearched and
+// MoveAtPly[2]; remembers NodeCount in StatusNodes.
 void PrintStatus();
+// The MultiPV lines, after the root has recorded a line in MultiPv.
 void PrintMultiPv(int index, int score, int depth);
