@@ -9,6 +9,7 @@
 
 #include "book/book.h"
 #include "book/book_test_util.h"
+#include "search/search.h"
 #include "support/engine_process.h"
 
 namespace {
@@ -66,6 +67,32 @@ TEST_F(ShippedBookPlay, BothSidesFollowTheBookFromTheStart) {
       Pos.SideToMove ^= 1;
     }
   }
+}
+
+// Think asks the book first: from the start, White's and Black's first moves
+// come from the book, with no reply to ponder on and without a search.
+TEST_F(ShippedBookPlay, ThinkPlaysBookMovesWithoutSearching) {
+  dir_.Write("Book.bin", ReadFile(RUN_DIR + "Book.bin"));
+  LoadBook();
+  Game.AnalyzeMode = 0;
+  Srch.UciInfinite = false;
+  vtest::PlayFromStart({});
+  for (int ply = 0; ply < 6; ply++) {
+    Srch.NodeCount = 12345;
+    Game.OutOfBook = 0;
+    EXPECT_EQ(Think(1, 60), 0);
+    Move m = Srch.PvTable[0][1];
+    EXPECT_EQ(Srch.PvTable[0][2], 0u);
+    EXPECT_EQ(Srch.NodeCount, 12345);
+    EXPECT_EQ(Game.OutOfBook, 0);
+    ASSERT_EQ(vtest::FindGenerated(MoveToCoordString(m)), m) << "ply " << ply;
+    Tree.Ply = 1;
+    Tree.HalfmoveClock[1] = 0;
+    Tree.MoveAtPly[2] = m;
+    MakeMove(m);
+    Pos.SideToMove ^= 1;
+  }
+  Book.BookLoaded = 0;
 }
 
 }  // namespace
