@@ -97,6 +97,45 @@ void StepForwardOne() {
   GiveMoveToHuman();
 }
 
+// st and sd last until the next new or level command.
+void ClearFixedLimits() {
+  Clock.FixedMoveTime = 0;
+  Clock.DepthLimit = 0;
+}
+
+// "st SECONDS": a time per move, whole seconds or with a decimal fraction
+// ("st 2.5"); 0, negative and unreadable values leave it unchanged.
+void SetFixedMoveTime(const char* line) {
+  const char* p = line;
+  SkipWord(p);
+  SkipBlanks(p);
+  int64_t cs = 0;
+  bool digits = false;
+  for (; std::isdigit(static_cast<unsigned char>(*p)); p++) {
+    digits = true;
+    if (cs <= MAX_CENTISECONDS) cs = cs * 10 + 100 * (*p - '0');
+  }
+  if (*p == '.') {
+    p++;
+    int scale = 10;
+    for (; std::isdigit(static_cast<unsigned char>(*p)); p++) {
+      digits = true;
+      cs += scale * (*p - '0');
+      scale /= 10;
+    }
+  }
+  if (!digits || (*p && !IsBlank(*p))) return;
+  if (cs > 0) Clock.FixedMoveTime = ClampTime(cs);
+}
+
+// "sd N": at most N iterations.
+void SetDepthLimit(const char* line) {
+  const char* p = line;
+  SkipWord(p);
+  int32_t depth;
+  if (ScanInt(p, depth) && depth > 0) Clock.DepthLimit = depth;
+}
+
 void StartNewGame() {
   std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
   ResetGameChat();
@@ -117,6 +156,7 @@ void StartNewGame() {
   Ev.LazyMargin = LAZY_MARGIN_START;
   Game.GameMoveCount = 0;
   Game.OutOfBook = 0;
+  ClearFixedLimits();
 }
 
 // "level MOVES MINUTES INCREMENT". A minutes:seconds base reads as its minutes
@@ -129,6 +169,7 @@ void SetLevel(const char* line) {
   if (!ScanInt(p, moves) || !ScanInt(p, minutes)) return;
   ScanInt(p, increment);
   if (moves < 0 || minutes < 0 || increment < 0) return;
+  ClearFixedLimits();
   if (moves != 0) {
     int32_t perMove = ClampTime(static_cast<int64_t>(minutes) * 60 / moves * 100);
     Clock.MoveTimeBudget = perMove;
@@ -320,7 +361,10 @@ bool Execute(const char* line, const char* raw) {
   if (StartsWith(line, "time")) {
     const char* p = line + 4;
     int32_t value;
-    if (ScanInt(p, value)) Clock.EngineClock = value;
+    if (ScanInt(p, value)) {
+      Clock.EngineClock = value;
+      Clock.ClockKnown = true;
+    }
     return false;
   }
   if (StartsWith(line, "otim")) {
@@ -344,22 +388,30 @@ bool Execute(const char* line, const char* raw) {
     if (ScanInt(p, depth) && depth >= 1 && depth <= MAX_PERFT_DEPTH) PerftDivide(depth);
     return false;
   }
+  if (FirstWordIs(line, "st")) {
+    SetFixedMoveTime(line);
+    return false;
+  }
+  if (FirstWordIs(line, "sd")) {
+    SetDepthLimit(line);
+    return false;
+  }
   return AcceptMove(line);
 }
 
 }  // namespace
 
-void CommandLoop(bool usePending) {
+void CommandLoop(bool pendingOnly) {
   char raw[LINE_SIZE];
   char line[LINE_SIZE];
   for (;;) {
     // Key presses are not discarded first, and nothing already buffered is
     // thrown away: on Linux both would eat lines a GUI or a person sent ahead.
-    if (usePending) {
-      std::memcpy(raw, Game.PendingInput, LINE_SIZE);
+    // Lines a search read (and logged) come before anything new.
+    if (TakePendingLine(raw)) {
       raw[LINE_SIZE - 1] = 0;
-      usePending = false;
-      Game.PendingInput[0] = 0;
+    } else if (pendingOnly) {
+      return;
     } else if (ReadLine(raw, LINE_SIZE, true) == 0) {
       // The end of input is a quit: nothing more can arrive.
       std::strcpy(raw, "quit\n");
@@ -371,6 +423,8 @@ void CommandLoop(bool usePending) {
     for (int i = 0; i < LOWERED_PREFIX && line[i]; i++) {
       line[i] = static_cast<char>(std::tolower(static_cast<unsigned char>(line[i])));
     }
-    if (Execute(line, raw)) return;
+    // While analysing, every line goes back to the game loop, which analyses
+    // the position as the line left it.
+    if (Execute(line, raw) || Game.AnalyzeMode) return;
   }
 }

@@ -57,10 +57,11 @@ void FinishEdit(int rememberedSide) {
 void RunEditDialogue() {
   int rememberedSide = Pos.SideToMove;
   int colour = WHITE;
-  char line[256];
+  char line[PENDING_LINE_SIZE];
   for (;;) {
-    // The input's end leaves the dialogue; the command loop then quits.
-    if (ReadLine(line, sizeof line, true) == 0) return;
+    // Lines a search has already read come first. The input's end leaves the
+    // dialogue; the command loop then quits.
+    if (!TakePendingLine(line) && ReadLine(line, sizeof line, true) == 0) return;
     if (std::strcmp(line, ".\n") == 0) break;
     if (std::strcmp(line, "c\n") == 0) {
       colour ^= 1;

@@ -56,13 +56,23 @@ bool SetupFen(const char* line, int placementWord, bool setboard);
 void RebuildPosition();
 
 // Makes the current-move slot on the board as a game move: records it, makes
-// it, announces an engine move, toggles the side and tests for mate.
+// it, announces an engine move, toggles the side and tests for mate. The
+// predicted reply of a ponder search and moves made while analysing are not
+// announced, and neither are their mates.
 void PlayCurrentMove();
 
+// True when the position on the board is drawn by the rules of chess, so that
+// a draw claim holds: stalemate, the fifty-move rule, a third occurrence, or
+// material with which no mate is possible (bare kings, a single minor piece,
+// or one bishop each on squares of one colour).
+bool DrawnByRule();
+
 // Reads and executes command lines until one hands control back to the game
-// loop: a returning command, an accepted move, or the end of UCI mode. With
-// usePending set, the line the search left in PendingInput comes first.
-void CommandLoop(bool usePending);
+// loop: a returning command, an accepted move, the end of UCI mode, or any
+// line while analysing. The lines a search left behind (TakePendingLine) are
+// run first, in order; with pendingOnly the loop returns when they run out
+// instead of reading standard input.
+void CommandLoop(bool pendingOnly);
 
 // The xboard edit dialogue: reads piece lines up to ".", then makes the edited
 // placement the start position of a new game record.

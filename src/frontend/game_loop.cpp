@@ -1,9 +1,12 @@
-// The game loop: game-state resets, the log files, playing the current move
-// with the mate test, and rebuilding the position from the game record.
+// The game loop: the engine searches for its move (or analyses), ponders on
+// the reply it expects, or waits for commands; it plays and announces moves,
+// detects mate, claims draws, resigns, and rebuilds the position from the
+// game record.
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
+#include "book/book.h"
 #include "eval/eval.h"
 #include "frontend/frontend.h"
 #include "frontend/game_record.h"
@@ -12,6 +15,14 @@
 #include "search/search.h"
 
 namespace {
+
+constexpr uint8_t RESIGNED = 9;
+constexpr int RESIGN_SCORE = -700;
+constexpr int RESIGN_SEARCHES = 3;
+constexpr int MAX_SEARCH_DEPTH = 60;
+constexpr int PREDICTION_BUDGET = 20;       // centiseconds
+constexpr int PREDICTION_DEPTH = 4 * 60;    // plus the tactical factor
+constexpr int LEARNED_MOVE_INDEX = 12;      // the engine's seventh move when it plays White
 
 bool OwnKingAttacked(int mover) {
   return mover == WHITE ? IsAttackedByBlack(Pos.KingSquare[WHITE]) : IsAttackedByWhite(Pos.KingSquare[BLACK]);
@@ -46,7 +57,22 @@ bool HasLegalEvasion() {
   return false;
 }
 
+// The first legal move of the position, or 0 when there is none.
+Move AnyLegalMove() {
+  Tree.Ply = 1;
+  GenerateAll();
+  const PlyBuckets buckets = Gen.RootBuckets[1];
+  for (int b = 0; b < BUCKET_COUNT; b++) {
+    for (int i = 0; i < buckets.Count[b]; i++) {
+      if (IsLegalGameMove(buckets.Moves[b][i])) return buckets.Moves[b][i];
+    }
+  }
+  return 0;
+}
+
 void OpenLogFiles() {
+  // A folder that cannot be written to leaves both null: the engine plays on
+  // and every write to them is skipped.
   Game.LogFile = std::fopen("log.txt", "w");
   Game.ErrorFile = std::fopen("Error.txt", "w");
 }
@@ -54,6 +80,8 @@ void OpenLogFiles() {
 void StartGameLoop() {
   Settings.XboardOutput = 1;
   Settings.MultiPvCount = 1;
+  Srch.UciInfinite = false;
+  Srch.UciPonder = false;
   Game.OutOfBook = 0;
   Srch.DepthHint = 0;
   Game.IncrementMode = 0;
@@ -64,6 +92,7 @@ void StartGameLoop() {
   Srch.SearchAge = 0;
   Srch.SearchCount = 0;
   Srch.PreviousScore = 0;
+  Srch.TestSuiteRunning = false;
   ClearHashTables();
   Game.AnalyzeMode = 0;
   Game.QuitRequested = 0;
@@ -74,6 +103,9 @@ void StartGameLoop() {
   std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
   std::memset(Game.KeyHistory, 0, sizeof Game.KeyHistory);
   Clock.MoveTimeBudget = 2000;
+  Clock.ClockKnown = false;
+  Clock.FixedMoveTime = 0;
+  Clock.DepthLimit = 0;
   Pos.EnPassantBB = 0;
   InitEvalTables();  // every start-up table, a new game and the book
   Game.GameMoveCount = 0;
@@ -85,6 +117,13 @@ void StartGameLoop() {
   std::memset(Game.GameMoves, 0, sizeof Game.GameMoves);
   std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
   Game.CurrentMove = 0;
+  Tree.MoveAtPly[1] = 0;
+  ClearPendingLines();
+  Game.EndOfInputSeen = false;
+  // Real play: the search watches the clock and the input and reports.
+  Srch.InputPollingAllowed = true;
+  Srch.ThinkingOutput = true;
+  Srch.FixedDepth = false;
   OpenLogFiles();
 }
 
@@ -102,7 +141,259 @@ void StartGameLoop() {
   std::exit(3);
 }
 
+void ZeroRow0AfterFirstZero() {
+  Move* row = Srch.PvTable[0];
+  int col = 1;
+  while (col < PV_SIZE && row[col]) col++;
+  for (; col < PV_SIZE; col++) row[col] = 0;
+}
+
+void ClearRow0() { std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]); }
+
+void Announce(const char* text) {
+  std::fputs(text, stdout);
+  std::fflush(stdout);
+}
+
+// Runs the command loop; afterwards the game loop plays the move it accepted,
+// if any.
+void RunCommands(bool pendingOnly) {
+  Game.CurrentMove = 0;
+  CommandLoop(pendingOnly);
+  if (!Game.QuitRequested) PlayCurrentMove();
+}
+
+// A game record without room for another move ends the game with a draw
+// claim: nothing may be written past it.
+bool RecordFull() { return Game.GameMoveCount >= MAX_GAME_MOVES; }
+
+void ClaimDrawForFullRecord() {
+  Announce("1/2-1/2 {Draw}\n");
+  Game.GameOverMark = RESIGNED;
+}
+
+// Book learning after a resignation: the book move the engine played as its
+// seventh move is no longer offered in this position. Only for games from the
+// standard start whose record holds that move.
+void LearnFromLoss() {
+  const int side = Pos.SideToMove;
+  const int index = LEARNED_MOVE_INDEX + (side == WHITE ? 0 : 1);
+  if (!Game.HasSetupStart && Game.GameMoveCount > index && ReplayGame(index) == index) {
+    RecomputeKeys();
+    ForgetBookMove(FoldSide(Pos.Key, side), Game.GameMoves[index]);
+  }
+  RebuildPosition();
+}
+
+void Resign() {
+  Announce(Pos.SideToMove == WHITE ? "0-1 {White resigns}\n" : "1-0 {Black resigns}\n");
+  LearnFromLoss();
+  Game.GameOverMark = RESIGNED;
+}
+
+bool ReplyPlayable(Move reply) {
+  return reply != 0 && Game.GameMoveCount + 1 < MAX_GAME_MOVES && IsLegalGameMove(reply);
+}
+
+// A short search for the opponent's most likely reply when the last line gave
+// none: a fixed 4-ply root search, silent and without input polling.
+Move PredictReply() {
+  Tree.Ply = 1;
+  Srch.NodeCount = 0;
+  Srch.StopSearch = false;
+  RecomputeKeys();
+  const Bitboard enPassant = Pos.EnPassantBB;
+  const HashKey key = Pos.Key;
+  Srch.StartSeconds = SecondsNow();
+  Srch.StartTicks = Srch.ClockStartTicks = TickMs();
+  ClearRow0();
+  Srch.IterationDepth = 4;
+  Srch.PollCountdown = 20000;
+  Game.PonderingNow = 0;
+  Clock.MoveTimeBudget = PREDICTION_BUDGET;
+  Srch.PollingEnabled = false;
+  Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
+  const bool thinking = Srch.ThinkingOutput;
+  Srch.ThinkingOutput = false;
+  RootSearch(-MATE_SCORE - 1, MATE_SCORE + 1, Settings.TacticalFactor + PREDICTION_DEPTH);
+  Srch.ThinkingOutput = thinking;
+  Srch.DrawFlag = false;
+  const Move reply = Srch.PvTable[2][1];
+  ClearRow0();
+  Srch.DepthHint = 0;
+  Pos.EnPassantBB = enPassant;
+  Pos.Key = key;
+  Tree.Ply = 1;
+  return reply;
+}
+
+// Pondering: the expected reply is made on the board as if it had been
+// played, and the next pass searches on it while the opponent thinks.
+void Ponder() {
+  RebuildPosition();
+  Move reply = Srch.PvTable[2][2];
+  Srch.RootBestMove = Srch.PvTable[2][1];
+  if (!ReplyPlayable(reply) && Game.OutOfBook) reply = PredictReply();
+  if (!ReplyPlayable(reply)) {
+    do {
+      RunCommands(false);
+    } while (Game.GameOverMark == RESIGNED && !Game.QuitRequested);
+    return;
+  }
+  Game.CurrentMove = reply;
+  char coord[6];
+  MoveToCoord(reply, coord);
+  std::snprintf(Game.PonderReplyText, sizeof Game.PonderReplyText, "%s\n", coord);
+  Game.PonderingNow = 1;
+  Game.GameMoves[Game.GameMoveCount] = reply;
+  Game.KeyHistory[Game.GameMoveCount] = Pos.Key;
+  // The engine's move and the expected reply drop out of the last line.
+  Move* row = Srch.PvTable[0];
+  for (int col = 0; col + 2 < PV_SIZE; col++) row[col] = row[col + 2];
+  row[PV_SIZE - 2] = row[PV_SIZE - 1] = 0;
+  int col = 0;
+  while (col < PV_SIZE && row[col]) col++;
+  for (; col < PV_SIZE; col++) row[col] = 0;
+  PlayCurrentMove();
+}
+
+bool IsTakebackLine(const char* line) {
+  return std::strcmp(line, "undo\n") == 0 || std::strcmp(line, "retake\n") == 0 || std::strcmp(line, "back\n") == 0 ||
+         std::strcmp(line, "force\n") == 0 || std::strcmp(line, "remove\n") == 0;
+}
+
+// The engine's move after a search that ran to its end (or was told to move):
+// results first, then the move, which is always a legal one.
+void FinishSearch(int score, bool verdict) {
+  if (verdict) {
+    if (score < RESIGN_SCORE)
+      Game.ResignCount++;
+    else
+      Game.ResignCount = 0;
+  }
+  bool claimed = false;
+  if (verdict && Srch.DrawFlag && DrawnByRule()) {
+    Announce("1/2-1/2 {Draw}\n");
+    claimed = true;
+  }
+  if (verdict && !claimed && (Game.ResignCount >= RESIGN_SEARCHES || score == -MATE_SCORE)) {
+    Resign();
+    return;
+  }
+  Move move = Srch.PvTable[0][1];
+  if (move && !IsLegalGameMove(move)) move = AnyLegalMove();
+  if (move == 0) {
+    // Stopped before it had a move: the next pass searches again. Without
+    // any legal move (stalemate) the game is over for the engine.
+    if (!Srch.StopSearch && AnyLegalMove() == 0) Game.GameOverMark = RESIGNED;
+    return;
+  }
+  Game.CurrentMove = move;
+  Game.GameMoves[Game.GameMoveCount] = move;
+  Game.KeyHistory[Game.GameMoveCount] = Pos.Key;
+  PlayCurrentMove();
+}
+
+void SearchAndPlay() {
+  if (Pos.SideToMove != Game.EngineColour && !Game.AnalyzeMode) {
+    PlayCurrentMove();
+    return;
+  }
+  if (RecordFull() && !Game.AnalyzeMode) {
+    ClaimDrawForFullRecord();
+    return;
+  }
+  const int hint = Game.PonderingNow && !Game.AnalyzeMode && Srch.DepthHint >= 3 ? Srch.DepthHint - 2 : 1;
+  if (hint == 1) ClearRow0();
+  ZeroRow0AfterFirstZero();
+  const int limit = Clock.DepthLimit;
+  const int score = Think(hint, limit > 0 && limit < MAX_SEARCH_DEPTH ? limit : MAX_SEARCH_DEPTH);
+  ZeroRow0AfterFirstZero();
+  // A search stopped before it had any move has no verdict on the position.
+  const bool verdict = Srch.PvTable[0][1] != 0 || !Srch.StopSearch;
+
+  if (Game.AnalyzeMode) {
+    RebuildPosition();
+    if (!Srch.StopSearch) {
+      // The analysis has run to its end: wait for the next command.
+      RunCommands(false);
+    } else {
+      RunCommands(true);
+    }
+    return;
+  }
+  if (IsTakebackLine(Game.PendingInput)) {
+    // Only a ponder search has a move on the board that the GUI never made.
+    if (Game.PonderingNow && Game.GameMoveCount > 0) Game.GameMoveCount--;
+    Game.PonderingNow = 0;
+    RebuildPosition();
+    RunCommands(false);
+    return;
+  }
+  if (Game.PonderingNow) {
+    // The opponent did not play the expected move: take it back and run the
+    // line that stopped the ponder search.
+    Game.PonderingNow = 0;
+    Srch.DepthHint = 0;
+    ClearRow0();
+    if (Game.GameMoveCount == 0) {
+      Announce("\nZero num_ply!");
+      WaitKey();
+    } else {
+      Game.GameMoveCount--;
+    }
+    RebuildPosition();
+    RunCommands(false);
+    return;
+  }
+  FinishSearch(score, verdict);
+}
+
+void GamePass() {
+  const bool search =
+      Game.GameOverMark != RESIGNED && (Game.AnalyzeMode || (Pos.SideToMove != Game.HumanColour && !Game.ForceMode));
+  if (search) {
+    SearchAndPlay();
+  } else if (!Game.ForceMode && Game.PonderEnabled && Game.GameOverMark == 0) {
+    Ponder();
+  } else {
+    RunCommands(false);
+  }
+}
+
+bool BareOrSingleMinor(int side) {
+  const int units = Pos.PieceUnits[side];
+  return units == 0 || (units == 3 && PopCount(Pos.PieceBB[BBIndex(side, KNIGHT)] | Pos.PieceBB[BBIndex(side, BISHOP)]) == 1);
+}
+
+bool InsufficientMaterial() {
+  if (Pos.PawnCount[WHITE] || Pos.PawnCount[BLACK]) return false;
+  const bool white = BareOrSingleMinor(WHITE);
+  const bool black = BareOrSingleMinor(BLACK);
+  if (!white || !black) return false;
+  if (Pos.PieceUnits[WHITE] == 0 || Pos.PieceUnits[BLACK] == 0) return true;
+  // One minor piece each: dead only with two bishops on squares of one colour.
+  constexpr Bitboard DARK = 0xAA55AA55AA55AA55ull;
+  const Bitboard wb = Pos.PieceBB[BBIndex(WHITE, BISHOP)];
+  const Bitboard bb = Pos.PieceBB[BBIndex(BLACK, BISHOP)];
+  return wb && bb && ((wb & DARK) != 0) == ((bb & DARK) != 0);
+}
+
 }  // namespace
+
+bool DrawnByRule() {
+  RecomputeKeys();
+  const bool inCheck = OwnKingAttacked(Pos.SideToMove);
+  const bool canMove = inCheck ? HasLegalEvasion() : AnyLegalMove() != 0;
+  if (!canMove) return !inCheck;
+  if (Game.GameHalfmoveClock >= 100) return true;
+  const int here = Game.GameMoveCount;
+  int seen = 0;
+  for (int d = 2; d <= Game.GameHalfmoveClock && here - d >= 0; d += 2)
+    if (Game.KeyHistory[here - d] == Pos.Key) seen++;
+  if (seen >= 2) return true;
+  return InsufficientMaterial();
+}
 
 void CloseLogFiles() {
   if (Game.ErrorFile) std::fclose(Game.ErrorFile);
@@ -161,12 +452,14 @@ void RebuildPosition() {
   if (Pos.PawnKey != pawnKey) KeyMismatch("Error on Search PawnHashKey");
   if (Pos.Key != key) KeyMismatch("Error on Search HashKey");
   RecomputeKeys();
+  // The move into the position, for the stored-move test at the root.
+  Tree.MoveAtPly[1] = Game.GameMoveCount > 0 ? Game.GameMoves[Game.GameMoveCount - 1] : 0;
 }
 
 void PlayCurrentMove() {
   Move move = Game.CurrentMove;
   Game.CurrentMove = 0;  // played once; a later pass must not make it again
-  if (move == 0 || Game.GameMoveCount >= MAX_GAME_MOVES) return;
+  if (move == 0 || RecordFull()) return;
   RecomputeKeys();
   Game.KeyHistory[Game.GameMoveCount] = Pos.Key;
   Game.GameMoves[Game.GameMoveCount] = move;
@@ -177,28 +470,33 @@ void PlayCurrentMove() {
   MakeMove(move);
   Game.GameHalfmoveClock = Tree.HalfmoveClock[2];
   Game.GameMoveCount++;
-  if (Pos.SideToMove == Game.EngineColour && Game.ForceMode == 0) {
+  Tree.MoveAtPly[1] = move;
+  // Neither the expected reply of a ponder search nor a move made while
+  // analysing is a move of the game that anyone should hear about.
+  const bool real = !Game.PonderingNow && !Game.AnalyzeMode;
+  const bool engineMove = real && Pos.SideToMove == Game.EngineColour && Game.ForceMode == 0;
+  if (engineMove) {
     char coord[6];
     MoveToCoord(move, coord);
     std::printf("move %s\n", coord);
     std::fflush(stdout);
   }
   Pos.SideToMove ^= 1;
-  if (OwnKingAttacked(Pos.SideToMove) && !HasLegalEvasion()) {
-    std::printf(Pos.SideToMove == WHITE ? "0-1 {Black mates}\n" : "1-0 {White mates}\n");
-    std::fflush(stdout);
+  if (real && OwnKingAttacked(Pos.SideToMove) && !HasLegalEvasion()) {
+    Announce(Pos.SideToMove == WHITE ? "0-1 {Black mates}\n" : "1-0 {White mates}\n");
+  } else if (engineMove && RecordFull()) {
+    ClaimDrawForFullRecord();
   }
 }
 
 void GameLoop() {
   StartGameLoop();
-  for (;;) {
-    // Searching and pondering join here with the search; until then every
-    // pass waits for a command and plays what it hands back.
-    CommandLoop(false);
-    if (Game.QuitRequested) break;
-    if (Game.AnalyzeMode) continue;
-    PlayCurrentMove();
+  while (!Game.QuitRequested) {
+    // Lines a search read but did not act on are run before anything else.
+    if (Game.PendingCount > 0)
+      RunCommands(true);
+    else
+      GamePass();
   }
   CloseLogFiles();
 }

@@ -145,6 +145,8 @@ extern TreeRecord Tree;
 // and the flags of the front end that the search reads.
 constexpr int MAX_GAME_MOVES = 2048;
 constexpr int KEY_HISTORY_SIZE = MAX_GAME_MOVES + PLY_SLOTS + 2;
+constexpr int PENDING_LINES = 32;
+constexpr int PENDING_LINE_SIZE = 256;  // at most 254 characters and the line end
 struct GameRecord {
   Move GameMoves[MAX_GAME_MOVES];
   int GameMoveCount;
@@ -164,7 +166,15 @@ struct GameRecord {
   uint8_t ResignCount;
   uint8_t OutOfBook;
   uint8_t IncrementMode;
-  char PendingInput[256];
+  // Lines read while a search ran: PendingInput is the last one read (the
+  // one that stopped the search, if one did); every line that still has to
+  // be executed waits in PendingLines, oldest first, for the command loop.
+  char PendingInput[PENDING_LINE_SIZE];
+  char PendingLines[PENDING_LINES][PENDING_LINE_SIZE];
+  int PendingHead;
+  int PendingCount;
+  bool EndOfInputSeen;   // a search met the end of input and queued a "quit"
+  char PonderReplyText[8];  // the predicted reply as the opponent would send it: "e7e8q\n"
   Move CurrentMove;      // the move the game loop plays next; 0 for none
   FILE* LogFile;         // log.txt: every input line; null when it could not be opened
   FILE* ErrorFile;       // Error.txt: key-consistency reports; null likewise

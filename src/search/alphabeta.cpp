@@ -7,14 +7,6 @@ using namespace search;
 
 namespace {
 
-// The next poll after a quarter of a second's worth of nodes (a sixteenth
-// while pondering).
-inline int32_t PollInterval() {
-  int32_t interval = Srch.Nps > 0 ? Srch.Nps / 4 : 20000;
-  if (Game.PonderingNow) interval /= 4;
-  return interval > 0 ? interval : 1;
-}
-
 // Squares of the side to move's pieces (not pawns) that the pawn which has
 // just moved attacks from its new square. Returns how many (at most 2).
 inline int PawnAttackedPieces(int* squares) {

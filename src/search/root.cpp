@@ -368,7 +368,9 @@ int Think(int depthHint, int maxDepth) {
   Ev.LazyMargin = decayed > LAZY_MARGIN_START ? decayed : LAZY_MARGIN_START;
 
   Srch.StartSeconds = SecondsNow();
-  Srch.StartTicks = TickMs();
+  Srch.StartTicks = Srch.ClockStartTicks = TickMs();
+  Srch.MoveNowRequested = false;
+  Game.PendingInput[0] = 0;
   AdvanceSearchAge();
   Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
   Srch.FutilityActive = Settings.FutilityEnabled && Pos.PawnCount[WHITE] > 0 && Pos.PawnCount[BLACK] > 0 &&
@@ -385,6 +387,7 @@ int Think(int depthHint, int maxDepth) {
   // Known before the first iteration, which may end on a stored result
   // without walking the root moves.
   Srch.RootLegalMoves = CountLegalRootMoves();
+  Srch.RootMoveTotal = Srch.RootLegalMoves;
 
   const RootState root = {Pos.EnPassantBB, Pos.CastleRights};
   const bool thinking = ThinkingOn();

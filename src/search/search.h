@@ -158,6 +158,9 @@ struct SearchState {
   int RootMateThreat;          // mate-threat flag of the root probe
   bool LowTime;                // own clock at 30 seconds or less when the search began
   int64_t StatusNodes;         // node count at the last analysis status line
+  int64_t ClockStartTicks;     // when the engine's own clock began to run in this search
+                               // (the start, or the moment a ponder search became real)
+  bool MoveNowRequested;       // "?" or "stop" came before the search had a move
 
   // Switches set by the front end. All of them are off by default, which is
   // what tools and tests want: a silent search to a fixed depth.
@@ -192,9 +195,16 @@ extern MultiPvState MultiPv;
 struct TimeControlState {
   int32_t MoveTimeBudget;  // budget of the current move
   int32_t LevelMoveTime;   // per-move time of the level command; the increment in increment mode
-  int32_t LevelMoves;      // moves per control (1 in increment mode)
+  int32_t LevelMoves;      // moves per control (1 in increment mode); 0 before any level command
   int32_t EngineClock;     // "time"
   int32_t OpponentClock;   // "otim"
+  bool ClockKnown;         // EngineClock has been reported since the game loop started
+  int32_t FixedMoveTime;   // xboard "st": time of every move; 0 when off
+  int32_t DepthLimit;      // xboard "sd": most iterations of a search; 0 when off
+  // UCI go values, indexed by colour: remaining time and increment.
+  int32_t UciTime[2];
+  int32_t UciIncrement[2];
+  int32_t UciMovesToGo;    // 0 when not given
 };
 extern TimeControlState Clock;
 
@@ -266,6 +276,18 @@ void AllocateTimeUci();
 // Search every PollCountdown nodes while Srch.PollingEnabled. It may set
 // StopSearch.
 void PollInput(bool fromSearch);
+
+// The lines a search read but did not act on (Game.PendingLines): the
+// command loop runs them, in order, before it reads standard input again.
+// Queueing fails when the queue is full; taking fails when it is empty.
+bool QueuePendingLine(const char* line);
+bool TakePendingLine(char* line);  // PENDING_LINE_SIZE bytes
+void ClearPendingLines();
+
+// Nodes between two looks at the clock and the input: about a hundredth of a
+// second's worth at the measured speed, never fewer than POLL_MIN_NODES.
+constexpr int32_t POLL_MIN_NODES = 256;
+int32_t PollInterval();
 
 // Called only while Srch.ThinkingOutput is set (and ChatMode is off where the
 // lines are thinking lines). Depths are in plies.

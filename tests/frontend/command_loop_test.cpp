@@ -322,17 +322,77 @@ TEST_F(CommandLoopTest, UndoInAnalysisReturnsAndKeepsColours) {
   EXPECT_EQ(Game.HumanColour, BLACK);
 }
 
-TEST_F(CommandLoopTest, PendingInputIsProcessedFirst) {
+TEST_F(CommandLoopTest, LinesLeftByASearchAreProcessedFirstInOrder) {
   Game.ForceMode = 1;
   RunLoop("e2e4\ne7e5\n");
-  std::strcpy(Game.PendingInput, "undo\n");
+  ClearPendingLines();
+  QueuePendingLine("ping 3\n");
+  QueuePendingLine("undo\n");
   Game.QuitRequested = 0;
   vtest::StdinPipe in("d2d4\nd7d5\n");
-  CommandLoop(true);
-  EXPECT_EQ(Game.PendingInput[0], 0);
+  testing::internal::CaptureStdout();
+  CommandLoop(false);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "pong 3\n");
+  EXPECT_EQ(Game.PendingCount, 0);
   EXPECT_EQ(Game.GameMoveCount, 1);
   EXPECT_EQ(Game.QuitRequested, 0);
   EXPECT_EQ(Game.CurrentMove, MakeMoveWord(D7, D5, PAWN)) << "d2d4 is no move for Black";
+}
+
+TEST_F(CommandLoopTest, PendingOnlyReturnsWhenTheQueueRunsOut) {
+  ClearPendingLines();
+  QueuePendingLine("force\n");
+  QueuePendingLine("e2e4\n");
+  QueuePendingLine("e7e5\n");
+  vtest::StdinPipe in("quit\n");
+  CommandLoop(true);
+  EXPECT_EQ(Game.CurrentMove, MakeMoveWord(E2, E4, PAWN)) << "an accepted move returns";
+  EXPECT_EQ(Game.PendingCount, 1);
+  PlayCurrentMove();
+  CommandLoop(true);
+  EXPECT_EQ(Game.CurrentMove, MakeMoveWord(E7, E5, PAWN));
+  PlayCurrentMove();
+  CommandLoop(true);
+  EXPECT_EQ(Game.QuitRequested, 0) << "standard input is not read";
+  EXPECT_EQ(Game.GameMoveCount, 2);
+}
+
+TEST_F(CommandLoopTest, FixedTimeAndDepthLastUntilNewOrLevel) {
+  RunLoop("st 5\nsd 7\nquit\n");
+  EXPECT_EQ(Clock.FixedMoveTime, 500);
+  EXPECT_EQ(Clock.DepthLimit, 7);
+  RunLoop("st 0\nsd -2\nst x\nsd\nst 1.5s\nquit\n");
+  EXPECT_EQ(Clock.FixedMoveTime, 500) << "zero, negative and unreadable values are ignored";
+  EXPECT_EQ(Clock.DepthLimit, 7);
+  RunLoop("st 2.25\nnew\nquit\n");
+  EXPECT_EQ(Clock.FixedMoveTime, 0);
+  EXPECT_EQ(Clock.DepthLimit, 0);
+  RunLoop("st 0.5\nsd 3\nquit\n");
+  EXPECT_EQ(Clock.FixedMoveTime, 50);
+  RunLoop("level 40 5 0\nquit\n");
+  EXPECT_EQ(Clock.FixedMoveTime, 0);
+  EXPECT_EQ(Clock.DepthLimit, 0);
+}
+
+TEST_F(CommandLoopTest, TimeReportsTheClock) {
+  EXPECT_FALSE(Clock.ClockKnown);
+  RunLoop("otim 300\nquit\n");
+  EXPECT_FALSE(Clock.ClockKnown);
+  RunLoop("time 4500\nquit\n");
+  EXPECT_TRUE(Clock.ClockKnown);
+  EXPECT_EQ(Clock.EngineClock, 4500);
+}
+
+TEST_F(CommandLoopTest, EveryLineReturnsWhileAnalysing) {
+  Game.AnalyzeMode = 1;
+  vtest::StdinPipe in("hard\nexit\nping 4\n");
+  CommandLoop(false);
+  EXPECT_EQ(Game.AnalyzeMode, 1) << "back after hard";
+  testing::internal::CaptureStdout();
+  CommandLoop(false);
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "pong 4\n\nPlease wait...\n\n")
+      << "after exit the loop reads on as usual, to the end of input";
+  EXPECT_EQ(Game.AnalyzeMode, 0);
 }
 
 TEST_F(CommandLoopTest, TheRecordHoldsAtMost2048HalfMoves) {

@@ -40,4 +40,44 @@ class StdinPipe {
   int saved_ = -1;
 };
 
+// A pipe on file descriptor 0 whose writing end stays open: input arrives
+// when the test writes it, and the reader sees no end of input until Close.
+class StdinFeed {
+ public:
+  StdinFeed() {
+    saved_ = dup(0);
+    int fds[2];
+    if (pipe(fds) != 0) return;
+    dup2(fds[0], 0);
+    close(fds[0]);
+    write_ = fds[1];
+    ResetInputForTests();
+  }
+  ~StdinFeed() {
+    Close();
+    dup2(saved_, 0);
+    close(saved_);
+    ResetInputForTests();
+  }
+  StdinFeed(const StdinFeed&) = delete;
+  StdinFeed& operator=(const StdinFeed&) = delete;
+
+  void Write(const std::string& data) {
+    size_t done = 0;
+    while (write_ >= 0 && done < data.size()) {
+      ssize_t n = write(write_, data.data() + done, data.size() - done);
+      if (n <= 0) break;
+      done += static_cast<size_t>(n);
+    }
+  }
+  void Close() {
+    if (write_ >= 0) close(write_);
+    write_ = -1;
+  }
+
+ private:
+  int saved_ = -1;
+  int write_ = -1;
+};
+
 }  // namespace vtest
