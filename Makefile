@@ -8,7 +8,7 @@ CTEST       ?= ctest
 export ASAN_OPTIONS  ?= halt_on_error=1:abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build run test test-release test-sanitize build-sanitize bench perft evalbench clean
+.PHONY: all build run test test-release test-sanitize build-sanitize bench perft evalbench timebench clean
 
 all: build
 
@@ -48,6 +48,14 @@ perft: $(BUILD_DIR)/CMakeCache.txt
 evalbench: $(BUILD_DIR)/CMakeCache.txt
 	$(CMAKE) --build $(BUILD_DIR) -j $(JOBS) --target eval_bench
 	./$(BUILD_DIR)/bench/eval_bench
+
+# Time safety: 50 fast games against Fairy-Max over pipes (GAMES=n, OPPONENT=self
+# or a path to another xboard engine).
+GAMES    ?= 50
+OPPONENT ?= /usr/games/fairymax
+timebench: $(BUILD_DIR)/CMakeCache.txt
+	$(CMAKE) --build $(BUILD_DIR) -j $(JOBS) --target time_safety
+	./$(BUILD_DIR)/bench/time_safety $(GAMES) $(OPPONENT)
 
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR)
