@@ -155,6 +155,7 @@ void StartNewGame() {
   Game.HumanColour = WHITE;
   Ev.LazyMargin = LAZY_MARGIN_START;
   Game.GameMoveCount = 0;
+  Tree.MoveAtPly[1] = 0;  // no move leads to the new start
   Game.OutOfBook = 0;
   ClearFixedLimits();
 }

@@ -34,6 +34,7 @@ void FinishEdit(int rememberedSide) {
   Pos.EnPassantBB = 0;
   RecomputeKeys();
   Game.GameMoveCount = 0;
+  Tree.MoveAtPly[1] = 0;  // no move leads to the new start
   Game.GameHalfmoveClock = 0;
   AdvanceSearchAge();
   std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);

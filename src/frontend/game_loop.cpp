@@ -441,6 +441,18 @@ int ReplayGame(int moves) {
   BeginReplay();
   int made = 0;
   while (made < moves && ReplayMove(made)) made++;
+  // The move into the position, for the stored-move test at the root: the
+  // last one replayed, or at a set-up start the double step behind its en
+  // passant square.
+  if (made > 0) {
+    Tree.MoveAtPly[1] = Game.GameMoves[made - 1];
+  } else if (Pos.EnPassantBB) {
+    const int square = LowestSquare(Pos.EnPassantBB);
+    const int step = Pos.SideToMove == WHITE ? 8 : -8;
+    Tree.MoveAtPly[1] = MakeMoveWord(square + step, square - step, PAWN);
+  } else {
+    Tree.MoveAtPly[1] = 0;
+  }
   return made;
 }
 
@@ -452,8 +464,6 @@ void RebuildPosition() {
   if (Pos.PawnKey != pawnKey) KeyMismatch("Error on Search PawnHashKey");
   if (Pos.Key != key) KeyMismatch("Error on Search HashKey");
   RecomputeKeys();
-  // The move into the position, for the stored-move test at the root.
-  Tree.MoveAtPly[1] = Game.GameMoveCount > 0 ? Game.GameMoves[Game.GameMoveCount - 1] : 0;
 }
 
 void PlayCurrentMove() {

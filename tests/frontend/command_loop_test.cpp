@@ -357,6 +357,17 @@ TEST_F(CommandLoopTest, PendingOnlyReturnsWhenTheQueueRunsOut) {
   EXPECT_EQ(Game.GameMoveCount, 2);
 }
 
+TEST_F(CommandLoopTest, TheRootKnowsTheLastGameMove) {
+  RunLoop("force\ne2e4\ne7e5\nquit\n");
+  EXPECT_EQ(Tree.MoveAtPly[1], MakeMoveWord(E7, E5, PAWN));
+  RunLoop("undo\nquit\n");
+  EXPECT_EQ(Tree.MoveAtPly[1], MakeMoveWord(E2, E4, PAWN));
+  RunLoop("new\nquit\n");
+  EXPECT_EQ(Tree.MoveAtPly[1], 0u);
+  RunLoop("setboard 4k3/8/8/8/3pP3/8/8/4K3 b - e3 0 1\nforce\nd4e3\nundo\nquit\n");
+  EXPECT_EQ(Tree.MoveAtPly[1], MakeMoveWord(E2, E4, PAWN)) << "the double step behind the en passant square";
+}
+
 TEST_F(CommandLoopTest, FixedTimeAndDepthLastUntilNewOrLevel) {
   RunLoop("st 5\nsd 7\nquit\n");
   EXPECT_EQ(Clock.FixedMoveTime, 500);
