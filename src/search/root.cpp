@@ -1,7 +1,6 @@
 // Iterative deepening with an aspiration window, the root search over the
 // sorted root list, MultiPV lines, and the seeding and keeping of the
 // principal variation.
-#include <cstdio>
 #include <cstring>
 
 #include "book/book.h"
