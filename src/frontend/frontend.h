@@ -81,6 +81,21 @@ void RunEditDialogue();
 // UCI handshake and loop, entered on "uci"; returns when UCI mode ends.
 void UciHandshake();
 
+// Chat: one said-counter per remark (remarks that appear twice in a table
+// share one). A remark is said only while its counter is 0.
+constexpr int OPENING_REMARKS = 13;
+constexpr int ITERATION_REMARKS = 8;
+constexpr int CLOSING_REMARKS = 13;
+struct ChatState {
+  uint32_t OpeningSaid[OPENING_REMARKS];
+  uint32_t IterationSaid[ITERATION_REMARKS];
+  uint32_t ClosingSaid[CLOSING_REMARKS];
+};
+extern ChatState Chat;
+
+// Prints a remark as a thinking line: "0 0 0 0 " and the sentence, flushed.
+void Say(const char* sentence);
+
 // Clears the said-counters of the opening and closing chat remarks.
 void ResetGameChat();
 

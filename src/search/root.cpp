@@ -94,7 +94,35 @@ void PrintQuickPv(Move move, const SavedState& saved, int score, int depth) {
   Descend();
 }
 
+// The ply whose lists the formatting of a root move may use: far from the
+// root's own, and free whenever the root is between two moves.
+constexpr int SAN_WORK_PLY = 11;
+
+// Every change of the root's best move goes through here, so that the test
+// suite learns when the expected answer was first found.
+void SetRootBestMove(Move move) {
+  if (Srch.TestSuiteRunning && move != 0 && move != Srch.RootBestMove) {
+    char text[SAN_TEXT_SIZE];
+    FormatRootMove(move, text);
+    if (std::strcmp(text, Srch.SolutionText) == 0)
+      Srch.SolutionTime = static_cast<int>(SecondsNow() - Srch.StartSeconds);
+  }
+  Srch.RootBestMove = move;
+}
+
 }  // namespace
+
+void FormatRootMove(Move move, char* text) {
+  const int ply = Tree.Ply;
+  Tree.Ply = SAN_WORK_PLY;
+  GenerateAll();
+  const SavedState saved = SaveState();
+  MakeMove(move);
+  FormatSan(move, text, SAN_PV);
+  UnmakeMove(move);
+  RestoreState(saved);
+  Tree.Ply = ply;
+}
 
 int Quantize(int s) {
   static constexpr int Up[32] = {3,  6,  9,  13, 16, 19, 22, 25, 28, 31, 34, 37, 41, 44, 47, 50,
@@ -203,7 +231,7 @@ int RootSearch(int alpha, int beta, int depth) {
     Srch.PvTable[2][1] = hashMove;
     Srch.PvTable[2][2] = 0;
     // An entry without a move leaves the best move found so far in place.
-    if (hashMove) Srch.RootBestMove = hashMove;
+    if (hashMove) SetRootBestMove(hashMove);
     if (multiPv == 1) return hashScore;
   }
 
@@ -241,6 +269,7 @@ int RootSearch(int alpha, int beta, int depth) {
     Descend();
     int score;
     bool report = false;
+    bool cutShort = false;
     if (multiPv > 1) {
       if (legal <= multiPv) {
         score = -Child(-MATE_SCORE, MATE_SCORE, newDepth);
@@ -261,10 +290,11 @@ int RootSearch(int alpha, int beta, int depth) {
         if (!Settings.AnalyseOption) {
           score = -Child(-beta, -alpha + 1, newDepth);
           if (Srch.StopSearch) {
-            // The re-search was cut short: keep the move that beat the best.
+            // The re-search was cut short: keep the move that beat the best
+            // (it becomes the best move once it is taken back).
             Srch.PvTable[2][1] = m;
             Srch.PvTable[2][2] = 0;
-            Srch.RootBestMove = m;
+            cutShort = true;
           }
         } else {
           if (Settings.Quantization) score = Quantize(score);
@@ -281,6 +311,7 @@ int RootSearch(int alpha, int beta, int depth) {
     }
     Ascend();
     LeaveChild(m, saved);
+    if (cutShort) SetRootBestMove(m);
     if (Srch.StopSearch) return alpha;
     if (report) RecordMultiPvLine(legal, m, score, depth / ONE_PLY);
 
@@ -293,7 +324,7 @@ int RootSearch(int alpha, int beta, int depth) {
     if (score > alpha) {
       Srch.LastRootScore = score;
       if (Settings.Quantization) score = Quantize(score);
-      Srch.RootBestMove = m;
+      SetRootBestMove(m);
       alpha = score;
       if (score >= beta) {
         if (legal == 1 && !Game.AnalyzeMode && !Srch.UciInfinite) {

@@ -107,6 +107,9 @@ constexpr int ONE_PLY = 60;
 constexpr int GOOD_CAPTURE = 10000;
 constexpr int PV_SIZE = 65;
 
+// Longest expected answer of the test suite, in characters.
+constexpr int SOLUTION_MAX = 19;
+
 struct SearchState {
   int64_t StartSeconds;  // calendar seconds at the start of the current search
   int64_t StartTicks;    // millisecond ticks at the start of the current search
@@ -171,6 +174,13 @@ struct SearchState {
   bool UciInfinite;            // UCI "go infinite"
   bool UciPonder;              // UCI "go ponder"
   bool TestSuiteRunning;       // the EPD test runner is searching
+
+  // The test suite's expected answer: its move as the principal-variation SAN
+  // writes it, with the trailing blank. While the suite runs, the root notes
+  // in SolutionTime the whole seconds into the search at which its best move
+  // last changed to that answer.
+  char SolutionText[SOLUTION_MAX + 2];
+  int SolutionTime;
 };
 extern SearchState Srch;
 
@@ -257,6 +267,10 @@ void SeedPv();
 void CopyPvToRow0();
 // The root score rounded to the fixed grid of the quantized output.
 int Quantize(int score);
+// The principal-variation SAN (with its trailing blank) of a legal move of
+// the current position, SAN_TEXT_SIZE bytes. The moves are listed on a spare
+// ply, so a root search in progress keeps its own list.
+void FormatRootMove(Move move, char* text);
 
 // Everything a new game resets for the search: the hash tables and caches,
 // every start-up table and a new game position, history, killers, lines, the
