@@ -207,6 +207,12 @@ void RunEpdTest() {
   char solution[SOLUTION_MAX + 1];
   char played[SAN_TEXT_SIZE];
   for (;; number++) {
+    // A search that met the end of standard input has stopped at once, and
+    // so would every later one: the test ends as the program will.
+    if (InputEnded()) {
+      EndTest(test, result);
+      return;
+    }
     std::printf("\nPosition# %d analysing....   Correct= %d\n", number, correct);
     std::fflush(stdout);
     // A record that is not set up leaves the position it found.
