@@ -10,6 +10,7 @@
 #include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "search/search_test_util.h"
+#include "support/engine_process.h"
 
 namespace {
 
@@ -227,6 +228,42 @@ TEST_F(ChatTest, ThinkSpeaksBeforeItsFirstIterationOnlyWithChatOn) {
   ResetGameChat();
   At(CHECKED);
   EXPECT_EQ(Output([] { Think(1, 2); }), "");
+}
+
+// Over pipes, as in a game under xboard: the opponent checks with Ra8+ six
+// times (the moves are taken back in between); the engine reacts before each
+// search, and no more after the fifth.
+TEST(ChatTranscript, TheFirstChecksOfTheOpponentDrawRemarksTheSixthNone) {
+  vtest::TempDir dir;
+  dir.Write("option.txt", "CHAT=TRUE\n");
+  vtest::EngineProcess engine(dir.Path());
+  ASSERT_NE(engine.WaitFor("feature done=1"), "");
+  engine.Send("xboard\nprotover 2\n");
+  ASSERT_NE(engine.WaitFor("feature ping=1"), "");
+  // Rook against rook: the engine's replies neither check nor capture, and
+  // three plies keep the search short and below the depth of its remarks.
+  std::string toSend = "easy\nsd 3\nsetboard 7k/8/1r6/8/8/8/8/R5K1 w - - 0 1\nforce\na1a8\ngo\n";
+  const char* said[] = {
+      "Ok,have your checks, if it makes you feel better.",
+      "Oh dear! Another Check!",
+      "Another Check? Do you think I'm blind as a bat?",
+      "Ok, you've made your point.You are trying to make me nervous.",
+      "Damn you.",
+      nullptr,
+  };
+  for (const char* sentence : said) {
+    engine.Send(toSend);
+    std::string line;
+    if (sentence) {
+      ASSERT_TRUE(engine.ReadLine(line, 15000));
+      EXPECT_EQ(line, std::string("0 0 0 0 ") + sentence);
+    }
+    ASSERT_TRUE(engine.ReadLine(line, 15000));
+    EXPECT_EQ(line.rfind("move ", 0), 0u) << line;
+    toSend = "force\nundo\nundo\na1a8\ngo\n";
+  }
+  engine.Send("quit\n");
+  EXPECT_EQ(engine.Wait(10000), 0);
 }
 
 }  // namespace
