@@ -6,6 +6,7 @@
 #include <dirent.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstring>
 #include <string>
 
@@ -75,6 +76,23 @@ TEST(EpdRunner, SolvesMatesInOneAndWritesOneLinePerPosition) {
   EXPECT_EQ(run.Replies, PROMPTS + Heading(1, 0) + STATIC + Heading(2, 1) + STATIC + Heading(3, 2) + BACK);
   EXPECT_EQ(run.Result, ResultLine(1, "Qxf7+", "Qxf7+ ", 0) + ResultLine(2, "Ra8+", "Ra8+ ", 0));
   EXPECT_EQ(run.ExitStatus, 0);
+}
+
+TEST(EpdRunner, EachPositionIsSearchedForTheTimeGiven) {
+  // Not a mate: the search runs until its second is used up.
+  vtest::TempDir dir;
+  dir.Write("test.epd", "4k3/8/8/3q4/8/8/8/3QK3 w - - bm Qxd5;\n");
+  vtest::EngineProcess engine(dir.Path());
+  ASSERT_NE(engine.WaitFor("feature done=1"), "");
+  const auto start = std::chrono::steady_clock::now();
+  engine.Send("testepd\ntest.epd\n1\n");
+  ASSERT_NE(engine.WaitFor("Position# 2 analysing", 20000), "");
+  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  EXPECT_GE(ms.count(), 900);
+  EXPECT_LT(ms.count(), 8000);
+  engine.Send("quit\n");
+  EXPECT_EQ(engine.Wait(10000), 0);
+  EXPECT_EQ(dir.Read("Result.txt"), ResultLine(1, "Qxd5", "Qxd5 ", 0));
 }
 
 TEST(EpdRunner, AFileWithoutAFinalLineEndEndsNormally) {
