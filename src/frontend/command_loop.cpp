@@ -199,27 +199,6 @@ void MakeBookCommand() {
 
 int SquareOf(char file, char rank) { return ((file - 'a') + 8 * (rank - '1')) & 255; }
 
-// The Move word a coordinate move such as e2e4 or e7e8n names here, or 0 when
-// the text names no squares on the board.
-Move MoveFromText(const char* text) {
-  if (std::strlen(text) < 4) return 0;
-  int from = SquareOf(text[0], text[1]);
-  int to = SquareOf(text[2], text[3]);
-  if (from > 63 || to > 63) return 0;
-  int type = TypeOfCode(Pos.Board[from]);
-  int captured = TypeOfCode(Pos.Board[to]);
-  int promotion = 0;
-  if (type == PAWN && (RankOf(to) == 0 || RankOf(to) == 7)) {
-    switch (text[4]) {
-      case 'b': promotion = BISHOP; break;
-      case 'n': promotion = KNIGHT; break;
-      case 'r': promotion = ROOK; break;
-      default: promotion = QUEEN; break;
-    }
-  }
-  return MakeMoveWord(from, to, type, captured, promotion);
-}
-
 // A move is accepted only when it is a generated move that does not leave the
 // mover's own king attacked, and while the game record has room for it.
 bool AcceptMove(const char* line) {
@@ -401,6 +380,25 @@ bool Execute(const char* line, const char* raw) {
 }
 
 }  // namespace
+
+Move MoveFromText(const char* text) {
+  if (std::strlen(text) < 4) return 0;
+  int from = SquareOf(text[0], text[1]);
+  int to = SquareOf(text[2], text[3]);
+  if (from > 63 || to > 63) return 0;
+  int type = TypeOfCode(Pos.Board[from]);
+  int captured = TypeOfCode(Pos.Board[to]);
+  int promotion = 0;
+  if (type == PAWN && (RankOf(to) == 0 || RankOf(to) == 7)) {
+    switch (text[4]) {
+      case 'b': promotion = BISHOP; break;
+      case 'n': promotion = KNIGHT; break;
+      case 'r': promotion = ROOK; break;
+      default: promotion = QUEEN; break;
+    }
+  }
+  return MakeMoveWord(from, to, type, captured, promotion);
+}
 
 void CommandLoop(bool pendingOnly) {
   char raw[LINE_SIZE];

@@ -22,6 +22,9 @@ extern EngineSettings Settings;
 
 // Banner, option.txt, table allocation, then the game loop. Returns the exit status.
 int RunEngine();
+// The command line "vessik bench": the benchmark at its signature depth, with
+// neither banner nor option.txt, then the end. Returns the exit status.
+int RunBenchProgram();
 
 void PrintBanner();
 // Sets the defaults, reads option.txt from the current directory (if it opens),

@@ -456,14 +456,18 @@ int ReplayGame(int moves) {
   return made;
 }
 
-void RebuildPosition() {
-  Game.GameMoveCount = ReplayGame(Game.GameMoveCount);
+void VerifyPositionKeys() {
   HashKey key = Pos.Key;
   HashKey pawnKey = Pos.PawnKey;
   RecomputeKeys();
   if (Pos.PawnKey != pawnKey) KeyMismatch("Error on Search PawnHashKey");
   if (Pos.Key != key) KeyMismatch("Error on Search HashKey");
   RecomputeKeys();
+}
+
+void RebuildPosition() {
+  Game.GameMoveCount = ReplayGame(Game.GameMoveCount);
+  VerifyPositionKeys();
 }
 
 void PlayCurrentMove() {

@@ -26,6 +26,16 @@ bool ReplayMove(int index, char* san = nullptr);
 // sets GameMoveCount and recomputes the keys).
 int ReplayGame(int moves);
 
+// Compares the incremental keys with keys computed afresh from the board; on
+// a mismatch it reports to standard output and Error.txt and ends the process.
+void VerifyPositionKeys();
+
+// The Move word that a coordinate move such as e2e4 or e7e8n names in the
+// current position (pieces taken from the board; a pawn reaching the last rank
+// promotes to a queen unless a fifth letter b, n or r says otherwise), or 0
+// when the text names no squares on the board. Not checked for legality.
+Move MoveFromText(const char* text);
+
 // Closes Error.txt and then log.txt (each only if it is open).
 void CloseLogFiles();
 

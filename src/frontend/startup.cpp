@@ -9,6 +9,7 @@
 #include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "search/search.h"
+#include "tools/tools.h"
 
 EngineSettings Settings;
 
@@ -192,4 +193,14 @@ int RunEngine() {
   Srch.StartSeconds = SecondsNow();
   GameLoop();
   return 0;
+}
+
+int RunBenchProgram() {
+  PlatformInit();
+  std::setvbuf(stdout, nullptr, _IONBF, 0);
+  SetDefaultSettings();
+  MirrorEvalTables();
+  SaveEvalTables();
+  std::printf("Bench: %d positions, depth %d\n", BenchPositionCount(), BENCH_DEPTH);
+  return RunBench(BENCH_DEPTH, true).Nodes > 0 ? 0 : 1;
 }

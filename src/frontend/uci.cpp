@@ -1,6 +1,362 @@
-// UCI front end.
-#include "frontend/frontend.h"
+// UCI front end: the handshake, the loop of UCI mode, the options, position
+// set-up from words, the go command with its limits, bestmove and ponder, and
+// the perft and bench commands that testers use.
+#include <cstdio>
+#include <cstring>
 
-// UCI mode arrives with its own subsystem; until then the line "uci" changes
-// nothing and the xboard loop goes on.
-void UciHandshake() {}
+#include "eval/eval.h"
+#include "frontend/frontend.h"
+#include "frontend/game_record.h"
+#include "frontend/uci_internal.h"
+#include "platform/platform.h"
+#include "position/position.h"
+#include "search/search.h"
+#include "tools/tools.h"
+
+UciGoValues UciGo;
+
+namespace {
+
+// One input line. Far longer than any position line whose moves fit the game
+// record; a longer line is dropped whole rather than cut into a different
+// position or a different go.
+constexpr int UCI_LINE_SIZE = 65536;
+char LineBuffer[UCI_LINE_SIZE];
+char FenBuffer[UCI_LINE_SIZE];
+
+constexpr int MAX_PERFT_DEPTH = 10;
+constexpr int MAX_UCI_DEPTH = 60;
+
+void PrintIdAndOptions() {
+  std::printf("id name Vessik 4.2\n");
+  std::printf("id author Ardelis\n");
+  std::printf("option name Ponder type check default true\n");
+  std::printf("option name MultiPV type spin min 1 max 20 default 1\n");
+  std::printf("option name Hash type spin min 6 max 1024 default 16\n");
+  std::printf("option name Clear Hash type button\n");
+  std::printf("option name Positional strength type spin min 0 max 100 default 100\n");
+  std::printf("option name Futility type check default true\n");
+  std::printf("option name Tactical factor type spin min 0 max 60 default 30\n");
+  std::printf("option name Analyse mode type check default false\n");
+  std::printf("uciok\n");
+  std::fflush(stdout);
+}
+
+void Quit() {
+  std::printf("\nPlease wait...\n\n");
+  std::fflush(stdout);
+  Game.QuitRequested = 1;
+  Game.GameOverMark = 0;
+  CloseLogFiles();
+}
+
+int Clamp(int64_t value, int low, int high) {
+  return static_cast<int>(value < low ? low : value > high ? high : value);
+}
+
+// --- Options ----------------------------------------------------------------
+
+// The rows of setoption, matched on the words after "name". Numbers outside
+// the announced range are taken as its nearest end. True when a row applied.
+bool SetOption(const UciWord* w, int count) {
+  auto word = [&](int i) { return i < count ? w[i] : UciWord{}; };
+  if (!word(0).Is("setoption") || !word(1).Is("name")) return false;
+  const UciWord w3 = word(2), w4 = word(3), w5 = word(4), w6 = word(5);
+  int64_t n = 0;
+  if (w3.Is("Hash") && w4.Is("value")) {
+    if (w5.ToInt(n)) AllocateHashTables(Clamp(n, 6, 1024));
+    return true;
+  }
+  if (w3.Is("Clear") && w4.Is("Hash")) {
+    ClearHashTables();
+    return true;
+  }
+  if (w3.Is("MultiPV") && w4.Is("value")) {
+    if (w5.ToInt(n)) Settings.MultiPvCount = Clamp(n, 1, MAX_MULTI_PV);
+    return true;
+  }
+  if (w3.Is("Futility") && w4.Is("value")) {
+    // Only the exact word turns it off.
+    Settings.FutilityEnabled = !w5.Is("false");
+    return true;
+  }
+  if (w3.Is("Tactical") && w4.Is("factor") && w5.Is("value")) {
+    if (w6.ToInt(n)) Settings.TacticalFactor = Clamp(n, 0, 60);
+    return true;
+  }
+  if (w3.Is("Analyse") && w4.Is("mode") && w5.Is("value")) {
+    Settings.AnalyseOption = w6.Is("true");
+    return true;
+  }
+  if (w3.Is("Positional") && w4.Is("strength") && w5.Is("value")) {
+    if (w6.ToInt(n)) {
+      // No positional knowledge at all is not offered: 0 means 1 percent.
+      Settings.Strength = Clamp(n, 0, 100);
+      if (Settings.Strength == 0) Settings.Strength = 1;
+      ScaleEvalTables(Settings.Strength);
+    }
+    return true;
+  }
+  return false;
+}
+
+// --- Positions ----------------------------------------------------------------
+
+// The legal move a coordinate word names here, or 0.
+Move LegalMoveOfWord(const UciWord& w) {
+  if (w.Length < 4 || w.Length > 5) return 0;
+  char text[6] = {};
+  for (int i = 0; i < w.Length; i++) {
+    const char c = w.Text[i];
+    text[i] = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  }
+  const Move move = MoveFromText(text);
+  return move != 0 && IsLegalGameMove(move) ? move : 0;
+}
+
+// Makes a move on the board only, keeping the game's halfmove clock.
+void MakeBoardMove(Move move) {
+  Tree.Ply = 1;
+  Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
+  Tree.MoveAtPly[2] = move;
+  MakeMove(move);
+  Game.GameHalfmoveClock = Tree.HalfmoveClock[2];
+  Pos.SideToMove ^= 1;
+}
+
+void PositionStartpos(UciWordReader& words) {
+  Game.GameOverMark = 0;
+  Game.HasSetupStart = false;
+  NewGame();
+  Game.ForceMode = 0;
+  Game.PonderingNow = 0;
+  Pos.SideToMove = WHITE;
+  Game.EngineColour = BLACK;
+  Game.HumanColour = WHITE;
+  Game.GameMoveCount = 0;
+  Tree.Ply = 1;
+  UciWord w;
+  if (words.Next(w) && w.Is("moves")) {
+    // Each move goes into the game record and onto the board; the first one
+    // that is not legal here ends the list, as does the end of the record.
+    while (Game.GameMoveCount < MAX_GAME_MOVES && words.Next(w)) {
+      const Move move = LegalMoveOfWord(w);
+      if (move == 0) break;
+      Game.GameMoves[Game.GameMoveCount] = move;
+      if (!ReplayMove(Game.GameMoveCount)) break;
+      Game.GameMoveCount++;
+    }
+  }
+  RebuildPosition();
+}
+
+void PositionFen(UciWordReader& words) {
+  // The FEN fields up to "moves": placement, side, castling, en passant (any
+  // of the last three may be missing); the counters are not read.
+  std::strcpy(FenBuffer, "position fen");
+  size_t used = std::strlen(FenBuffer);
+  UciWord w;
+  bool moves = false;
+  for (int field = 0; words.Next(w); field++) {
+    if (w.Is("moves")) {
+      moves = true;
+      break;
+    }
+    if (field >= 4) continue;
+    FenBuffer[used++] = ' ';
+    std::memcpy(FenBuffer + used, w.Text, static_cast<size_t>(w.Length));
+    used += static_cast<size_t>(w.Length);
+    FenBuffer[used] = 0;
+  }
+  // A FEN that cannot be set up leaves the position as it was.
+  if (!SetupFen(FenBuffer, 2, false)) return;
+  Game.GameOverMark = 0;
+  Tree.Ply = 1;
+  if (moves) {
+    // These moves are made on the board only; the game record stays empty.
+    while (words.Next(w)) {
+      const Move move = LegalMoveOfWord(w);
+      if (move == 0) break;
+      MakeBoardMove(move);
+    }
+  }
+  Game.GameHalfmoveClock = 0;
+  VerifyPositionKeys();
+}
+
+void SetPosition(const char* line) {
+  UciWordReader words(line);
+  UciWord w;
+  words.Next(w);  // "position"
+  if (!words.Next(w)) return;
+  if (w.Is("startpos")) {
+    PositionStartpos(words);
+  } else if (w.Is("fen")) {
+    PositionFen(words);
+  }
+}
+
+// --- go -----------------------------------------------------------------------
+
+// Prints the move to play and, when the line goes on with a legal reply, the
+// move to ponder on. A position without a legal move gets the null move.
+void PrintBestMove() {
+  const Move best = Srch.PvTable[0][1];
+  const Move reply = Srch.PvTable[0][2];
+  char bestText[6] = "0000";
+  char replyText[6];
+  if (best == 0 || !IsLegalGameMove(best)) {
+    std::printf("bestmove 0000\n");
+    std::fflush(stdout);
+    return;
+  }
+  MoveToCoord(best, bestText);
+  bool ponder = false;
+  if (reply != 0) {
+    const SavedState saved = SaveState();
+    MakeBoardMove(best);
+    ponder = IsLegalGameMove(reply);
+    Pos.SideToMove ^= 1;
+    UnmakeMove(best);
+    RestoreState(saved);
+    Tree.Ply = 1;
+    Game.GameHalfmoveClock = Tree.HalfmoveClock[1];
+    MoveToCoord(reply, replyText);
+  }
+  if (ponder) {
+    std::printf("bestmove %s ponder %s\n", bestText, replyText);
+  } else {
+    std::printf("bestmove %s\n", bestText);
+  }
+  std::fflush(stdout);
+}
+
+void Go(const char* line) {
+  ParseGo(line);
+  if (UciGo.Perft) {
+    if (UciGo.PerftDepth >= 1 && UciGo.PerftDepth <= MAX_PERFT_DEPTH) PerftDivide(UciGo.PerftDepth);
+    return;
+  }
+  PrepareUciSearch();
+  const int maxDepth = UciGo.Depth > 0 ? Clamp(UciGo.Depth, 1, MAX_UCI_DEPTH) : MAX_UCI_DEPTH;
+  Think(1, maxDepth);
+  Clock.MoveTimeBudget = 500;
+  // "go infinite" and "go ponder" answer only once the interface has ended
+  // them, even when the search came to its end by itself.
+  if ((Srch.UciInfinite || Srch.UciPonder) && !Srch.StopSearch) WaitForSearchEnd();
+  FinishUciSearch();
+  PrintBestMove();
+}
+
+// --- The loop -------------------------------------------------------------------
+
+// Executes one line; false after quit.
+bool Execute(const char* line) {
+  UciWord w[6];
+  UciWordReader reader(line);
+  int count = 0;
+  while (count < 6 && reader.Next(w[count])) count++;
+  if (count == 0) return true;
+
+  if (w[0].Is("quit")) {
+    Quit();
+    return false;
+  }
+  if (w[0].Is("isready")) {
+    std::printf("readyok\n");
+    std::fflush(stdout);
+    return true;
+  }
+  if (SetOption(w, count)) return true;
+  if (w[0].Is("position")) {
+    SetPosition(line);
+  } else if (w[0].Is("go")) {
+    Go(line);
+  } else if (w[0].Is("uci")) {
+    // An interface that asks again gets its answer again.
+    PrintIdAndOptions();
+  } else if (w[0].Is("bench")) {
+    RunBench(BENCH_DEPTH, true);
+  }
+  return true;
+}
+
+}  // namespace
+
+bool UciWord::Is(const char* s) const {
+  return Text != nullptr && static_cast<int>(std::strlen(s)) == Length && std::strncmp(Text, s, Length) == 0;
+}
+
+bool UciWord::ToInt(int64_t& value) const {
+  if (Text == nullptr || Length == 0) return false;
+  int i = 0;
+  bool negative = false;
+  if (Text[0] == '+' || Text[0] == '-') {
+    negative = Text[0] == '-';
+    i = 1;
+  }
+  if (i >= Length) return false;
+  int64_t v = 0;
+  for (; i < Length; i++) {
+    const char c = Text[i];
+    if (c < '0' || c > '9') return false;
+    if (v < (INT64_C(1) << 40)) v = v * 10 + (c - '0');
+  }
+  value = negative ? -v : v;
+  return true;
+}
+
+bool UciWordReader::Next(UciWord& word) {
+  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
+  while (*p_ && blank(*p_)) p_++;
+  if (!*p_) {
+    word = UciWord{};
+    return false;
+  }
+  const char* start = p_;
+  while (*p_ && !blank(*p_)) p_++;
+  word = UciWord{start, static_cast<int>(p_ - start)};
+  return true;
+}
+
+bool ReadUciLine(char* buffer, int size) {
+  if (TakePendingLine(buffer, size)) return true;
+  const int n = ReadLine(buffer, size, false);
+  if (n == 0) return false;
+  if (buffer[n - 1] != '\n' && n == size - 1) {
+    // Longer than the buffer: the rest is read and the whole line dropped.
+    char rest[256];
+    int m;
+    while ((m = ReadLine(rest, sizeof rest, false)) > 0 && rest[m - 1] != '\n') {
+    }
+    buffer[0] = 0;
+    return true;
+  }
+  if (Game.LogFile) {
+    std::fputs(buffer, Game.LogFile);
+    std::fflush(Game.LogFile);
+  }
+  return true;
+}
+
+void UciLoop() {
+  for (;;) {
+    // The end of input is a quit: nothing more can arrive.
+    if (!ReadUciLine(LineBuffer, UCI_LINE_SIZE)) {
+      Quit();
+      return;
+    }
+    if (!Execute(LineBuffer)) return;
+  }
+}
+
+void UciHandshake() {
+  Settings.XboardOutput = 0;
+  Settings.FutilityEnabled = true;
+  Settings.Strength = 100;
+  Settings.AnalyseOption = false;
+  Settings.TacticalFactor = 30;
+  PrintIdAndOptions();
+  AllocateHashTables(16);
+  UciLoop();
+}

@@ -51,12 +51,83 @@ int BenchPositionCount() { return static_cast<int>(sizeof BenchPositions / sizeo
 
 const char* BenchPosition(int index) { return BenchPositions[index]; }
 
+namespace {
+
+// The tables of a UCI session with its default 16 MB: 8 MB of transposition
+// table, 2 MB of evaluation cache, 6 MB (rounded to whole entries) of pawn cache.
+constexpr uint32_t BENCH_HASH_BYTES = 8u << 20;
+constexpr uint32_t BENCH_EVAL_BYTES = 2u << 20;
+uint32_t BenchPawnBytes() { return RoundTableBytes(6u << 20, sizeof(PawnHashEntry)); }
+
+bool BenchTablesInPlace() {
+  return Tables.DepthPreferredTable != nullptr && Tables.HashBytes == BENCH_HASH_BYTES &&
+         Tables.EvalBytes == BENCH_EVAL_BYTES && Tables.PawnBytes == BenchPawnBytes();
+}
+
+// The settings of a UCI session at its defaults, whatever option.txt or the
+// interface had chosen.
+void UseBenchSettings() {
+  Settings.FutilityEnabled = true;
+  Settings.TacticalFactor = 30;
+  Settings.Strength = 100;
+  Settings.AnalyseOption = false;
+  Settings.ChatMode = false;
+  Settings.Quantization = false;
+  Settings.QuickPv = false;
+  Settings.MultiPvCount = 1;
+  Settings.XboardOutput = 0;
+  ScaleEvalTables(100);
+}
+
+// Everything the bench changes and gives back afterwards. Static: the game
+// record alone is tens of kilobytes.
+struct SavedEngine {
+  EngineSettings Settings;
+  ScaledWeights Weights;
+  PositionRecord Pos;
+  GameRecord Game;
+  TreeRecord Tree;
+  TimeControlState Clock;
+  SearchState Switches;
+  uint32_t HashBytes, EvalBytes, PawnBytes;
+};
+SavedEngine Saved;
+
+}  // namespace
+
 BenchResult RunBench(int depth, bool verbose) {
-  // The bench searches silently, to the depth alone, whatever the front end had set.
-  const bool fixedDepth = Srch.FixedDepth, polling = Srch.InputPollingAllowed, output = Srch.ThinkingOutput;
+  Saved.Settings = Settings;
+  Saved.Weights = Weights;
+  Saved.Pos = Pos;
+  Saved.Game = Game;
+  Saved.Tree = Tree;
+  Saved.Clock = Clock;
+  Saved.Switches = Srch;
+  Saved.HashBytes = Tables.HashBytes;
+  Saved.EvalBytes = Tables.EvalBytes;
+  Saved.PawnBytes = Tables.PawnBytes;
+
+  UseBenchSettings();
+  const bool resized = !BenchTablesInPlace();
+  if (resized) {
+    Settings.HashSize = BENCH_HASH_BYTES;
+    Settings.EvalHashSize = BENCH_EVAL_BYTES;
+    Settings.PawnHashSize = BenchPawnBytes();
+    if (AllocateTableBlocks() != 0) {
+      Settings = Saved.Settings;
+      Weights = Saved.Weights;
+      std::printf("HASH is too large\n");
+      std::fflush(stdout);
+      return {0, 0};
+    }
+  }
+  // The bench searches silently, to the depth alone, never from the book.
   Srch.FixedDepth = true;
   Srch.InputPollingAllowed = false;
   Srch.ThinkingOutput = false;
+  Srch.UciInfinite = Srch.UciPonder = Srch.TestSuiteRunning = false;
+  Game.AnalyzeMode = 0;
+  Game.PonderingNow = 0;
 
   BenchResult total = {0, 0};
   char line[160];
@@ -65,6 +136,8 @@ BenchResult RunBench(int depth, bool verbose) {
     ResetSearchForNewGame();
     std::snprintf(line, sizeof line, "position fen %s", BenchPositions[i]);
     if (!SetupFen(line, 2, false)) continue;
+    // A set-up position is never looked up in the book.
+    Game.HasSetupStart = true;
     const int64_t start = TickMs();
     Think(1, depth);
     const int64_t ms = TickMs() - start;
@@ -85,8 +158,29 @@ BenchResult RunBench(int depth, bool verbose) {
   std::printf("Nodes/second: %lld\n", static_cast<long long>(nps));
   std::fflush(stdout);
 
-  Srch.FixedDepth = fixedDepth;
-  Srch.InputPollingAllowed = polling;
-  Srch.ThinkingOutput = output;
+  // Back to the engine as it was, with empty tables of its own size.
+  if (resized && Saved.HashBytes != 0) {
+    Settings.HashSize = Saved.HashBytes;
+    Settings.EvalHashSize = Saved.EvalBytes;
+    Settings.PawnHashSize = Saved.PawnBytes;
+    // When the old size cannot be had again, the bench's tables stay in use.
+    AllocateTableBlocks();
+  }
+  Settings = Saved.Settings;
+  Weights = Saved.Weights;
+  InitEvalTables();
+  Pos = Saved.Pos;
+  Game = Saved.Game;
+  Tree = Saved.Tree;
+  Clock = Saved.Clock;
+  Srch.FixedDepth = Saved.Switches.FixedDepth;
+  Srch.InputPollingAllowed = Saved.Switches.InputPollingAllowed;
+  Srch.ThinkingOutput = Saved.Switches.ThinkingOutput;
+  Srch.UciInfinite = Saved.Switches.UciInfinite;
+  Srch.UciPonder = Saved.Switches.UciPonder;
+  Srch.TestSuiteRunning = Saved.Switches.TestSuiteRunning;
+  ResetTranspositionTables();
+  ClearHashTables();
+  Tree.Ply = 1;
   return total;
 }

@@ -18,10 +18,12 @@ uint64_t PerftDivide(int depth);
 void RunEpdTest();
 
 // The benchmark: every bench position searched to `depth` plies from cleared
-// tables (a new game for the search each time), silently and without a clock.
-// With verbose set it prints a line per position; it always ends with
-// "Nodes searched: N" and "Nodes/second: N". The position and the game are
-// left at the last bench position.
+// tables (a new game for the search each time), silently, without a clock and
+// without the book, with the settings and table sizes of a UCI session at its
+// defaults whatever the engine's own are: the node total depends on nothing
+// but the search. With verbose set it prints a line per position; it always
+// ends with "Nodes searched: N" and "Nodes/second: N". Afterwards the settings,
+// tables (emptied), position and game are the engine's own again.
 constexpr int BENCH_DEPTH = 8;
 struct BenchResult {
   uint64_t Nodes;
