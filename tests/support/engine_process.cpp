@@ -29,8 +29,11 @@ int DecodeStatus(int status) {
   return -1;
 }
 
-// Forks the engine with its stdin and stdout on pipes; stderr is inherited.
-int Spawn(const std::string& cwd, const std::vector<std::string>& args, int& in, int& out) {
+// Forks the program with its stdin and stdout on pipes; stderr is inherited.
+// The parent's ends are closed on exec, so that a second child cannot hold a
+// first one's input open.
+int Spawn(const std::string& cwd, const std::string& program, const std::vector<std::string>& args, int& in,
+          int& out) {
   int toChild[2], fromChild[2];
   if (pipe(toChild) != 0 || pipe(fromChild) != 0) throw std::runtime_error("pipe failed");
   pid_t pid = fork();
@@ -44,16 +47,18 @@ int Spawn(const std::string& cwd, const std::vector<std::string>& args, int& in,
     close(fromChild[1]);
     if (chdir(cwd.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(VESSIK_BINARY));
+    argv.push_back(const_cast<char*>(program.c_str()));
     for (const auto& a : args) argv.push_back(const_cast<char*>(a.c_str()));
     argv.push_back(nullptr);
-    execv(VESSIK_BINARY, argv.data());
+    execv(program.c_str(), argv.data());
     _exit(127);
   }
   close(toChild[0]);
   close(fromChild[1]);
   in = toChild[1];
   out = fromChild[0];
+  fcntl(in, F_SETFD, FD_CLOEXEC);
+  fcntl(out, F_SETFD, FD_CLOEXEC);
   signal(SIGPIPE, SIG_IGN);
   return pid;
 }
@@ -91,7 +96,7 @@ RunResult RunEngine(const std::string& input, const std::string& cwd, int timeou
                     const std::vector<std::string>& args) {
   RunResult result;
   int in, out;
-  int pid = Spawn(cwd, args, in, out);
+  int pid = Spawn(cwd, VESSIK_BINARY, args, in, out);
   // Feed the input while reading, so that a large input cannot dead-lock.
   size_t written = 0;
   int64_t deadline = NowMs() + timeoutMs;
@@ -140,7 +145,11 @@ RunResult RunEngine(const std::string& input, const std::string& cwd, int timeou
 }
 
 EngineProcess::EngineProcess(const std::string& cwd, const std::vector<std::string>& args) {
-  pid_ = Spawn(cwd, args, in_, out_);
+  pid_ = Spawn(cwd, VESSIK_BINARY, args, in_, out_);
+}
+
+EngineProcess::EngineProcess(const std::string& cwd, const std::string& program, const std::vector<std::string>& args) {
+  pid_ = Spawn(cwd, program, args, in_, out_);
 }
 
 EngineProcess::~EngineProcess() {

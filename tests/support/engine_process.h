@@ -38,6 +38,8 @@ RunResult RunEngine(const std::string& input, const std::string& cwd, int timeou
 class EngineProcess {
  public:
   explicit EngineProcess(const std::string& cwd, const std::vector<std::string>& args = {});
+  // Another program (a protocol adapter, a peer engine) instead of the engine.
+  EngineProcess(const std::string& cwd, const std::string& program, const std::vector<std::string>& args);
   ~EngineProcess();
   EngineProcess(const EngineProcess&) = delete;
   EngineProcess& operator=(const EngineProcess&) = delete;
