@@ -17,12 +17,11 @@ UciGoValues UciGo;
 
 namespace {
 
-// One input line. Far longer than any position line whose moves fit the game
-// record; a longer line is dropped whole rather than cut into a different
-// position or a different go.
-constexpr int UCI_LINE_SIZE = 65536;
 char LineBuffer[UCI_LINE_SIZE];
 char FenBuffer[UCI_LINE_SIZE];
+// A line kept for the loop that did not fit the search's queue.
+char HeldLine[UCI_LINE_SIZE];
+bool LineHeld = false;
 
 constexpr int MAX_PERFT_DEPTH = 10;
 constexpr int MAX_UCI_DEPTH = 60;
@@ -243,7 +242,7 @@ void Go(const char* line) {
   Clock.MoveTimeBudget = 500;
   // "go infinite" and "go ponder" answer only once the interface has ended
   // them, even when the search came to its end by itself.
-  if ((Srch.UciInfinite || Srch.UciPonder) && !Srch.StopSearch) WaitForSearchEnd();
+  if ((Srch.UciInfinite || Srch.UciPonder) && !Srch.StopSearch && !Srch.MoveNowRequested) WaitForSearchEnd();
   FinishUciSearch();
   PrintBestMove();
 }
@@ -319,8 +318,7 @@ bool UciWordReader::Next(UciWord& word) {
   return true;
 }
 
-bool ReadUciLine(char* buffer, int size) {
-  if (TakePendingLine(buffer, size)) return true;
+bool ReadInputLine(char* buffer, int size) {
   const int n = ReadLine(buffer, size, false);
   if (n == 0) return false;
   if (buffer[n - 1] != '\n' && n == size - 1) {
@@ -337,6 +335,40 @@ bool ReadUciLine(char* buffer, int size) {
     std::fflush(Game.LogFile);
   }
   return true;
+}
+
+bool KeepUciLine(const char* line) {
+  if (std::strlen(line) < static_cast<size_t>(PENDING_LINE_SIZE) && QueuePendingLine(line)) return true;
+  if (!LineHeld) {
+    const size_t n = std::strlen(line);
+    const size_t copied = n < static_cast<size_t>(UCI_LINE_SIZE) ? n : UCI_LINE_SIZE - 1;
+    std::memcpy(HeldLine, line, copied);
+    HeldLine[copied] = 0;
+    LineHeld = true;
+  }
+  return false;
+}
+
+bool ReadUciLine(char* buffer, int size) {
+  if (size > PENDING_LINE_SIZE && TakePendingLine(buffer)) {
+    const int n = static_cast<int>(std::strlen(buffer));
+    // The start of a line too long for the queue: its rest is still the next
+    // thing on standard input (none at the end of input).
+    if (n > 0 && buffer[n - 1] != '\n' && !InputEnded()) {
+      if (!ReadInputLine(buffer + n, size - n)) return true;
+      if (buffer[n] == 0) buffer[0] = 0;  // too long as a whole: dropped
+    }
+    return true;
+  }
+  if (LineHeld) {
+    const size_t n = std::strlen(HeldLine);
+    const size_t copied = n < static_cast<size_t>(size) ? n : static_cast<size_t>(size) - 1;
+    std::memcpy(buffer, HeldLine, copied);
+    buffer[copied] = 0;
+    LineHeld = false;
+    return true;
+  }
+  return ReadInputLine(buffer, size);
 }
 
 void UciLoop() {

@@ -26,17 +26,12 @@ int32_t ClampInt(int64_t v, int32_t low, int32_t high) {
   return static_cast<int32_t>(v < low ? low : v > high ? high : v);
 }
 
-// Lines read while a search ran, one after the other with their line ends.
-constexpr int PENDING_BYTES = 1 << 17;
-char Pending[PENDING_BYTES];
-int PendingUsed = 0;
-
 }  // namespace
 
 void ParseGo(const char* line) {
   UciGoValues& g = UciGo;
-  g.MovesToGo = 0;
-  g.WhiteIncrement = g.BlackIncrement = 0;
+  Clock.UciMovesToGo = 0;
+  Clock.UciIncrement[WHITE] = Clock.UciIncrement[BLACK] = 0;
   g.Infinite = g.Ponder = false;
   g.ClockGiven = false;
   g.MoveTimeMs = 0;
@@ -54,15 +49,15 @@ void ParseGo(const char* line) {
     // number is skipped like any unknown word.
     auto number = [&]() { return words.Next(value) && value.ToInt(n); };
     if (w.Is("wtime")) {
-      if (number()) g.WhiteTime = Centiseconds(n), g.ClockGiven = true;
+      if (number()) Clock.UciTime[WHITE] = Centiseconds(n), g.ClockGiven = true;
     } else if (w.Is("btime")) {
-      if (number()) g.BlackTime = Centiseconds(n), g.ClockGiven = true;
+      if (number()) Clock.UciTime[BLACK] = Centiseconds(n), g.ClockGiven = true;
     } else if (w.Is("winc")) {
-      if (number()) g.WhiteIncrement = Centiseconds(n);
+      if (number()) Clock.UciIncrement[WHITE] = Centiseconds(n);
     } else if (w.Is("binc")) {
-      if (number()) g.BlackIncrement = Centiseconds(n);
+      if (number()) Clock.UciIncrement[BLACK] = Centiseconds(n);
     } else if (w.Is("movestogo")) {
-      if (number()) g.MovesToGo = ClampInt(n, 0, 100000);
+      if (number()) Clock.UciMovesToGo = ClampInt(n, 0, 100000);
     } else if (w.Is("infinite")) {
       g.Infinite = true;
     } else if (w.Is("ponder")) {
@@ -82,31 +77,40 @@ void ParseGo(const char* line) {
 
 void PrepareUciSearch() {
   const UciGoValues& g = UciGo;
-  const bool white = Pos.SideToMove == WHITE;
-  Clock.EngineClock = white ? g.WhiteTime : g.BlackTime;
-  Clock.OpponentClock = white ? g.BlackTime : g.WhiteTime;
   AllocateTimeUci();
+  const bool limits = g.MoveTimeMs > 0 || g.Nodes > 0 || g.Depth > 0;
+  // Clocks from an earlier go do not bound a search that names its own limits.
+  if (limits && !g.ClockGiven) Clock.ClockKnown = false;
+  if (g.MoveTimeMs > 0) {
+    // Whole centiseconds, at least one; the stop rule keeps a reserve.
+    Clock.FixedMoveTime = g.MoveTimeMs >= 10 ? g.MoveTimeMs / 10 : 1;
+    Clock.MoveTimeBudget = Clock.FixedMoveTime;
+  }
+  Clock.NodeLimit = g.Nodes;
 
   Srch.UciInfinite = g.Infinite;
   Srch.UciPonder = g.Ponder;
   Srch.InputPollingAllowed = true;
   Srch.ThinkingOutput = true;
-  // A line that sets only a fixed time, a node or depth limit, or infinite
-  // search has no clock: only its own limits (or "stop") end the search.
-  Srch.FixedDepth = !g.ClockGiven && (g.MoveTimeMs > 0 || g.Nodes > 0 || g.Depth > 0 || g.Infinite);
+  // Only a depth or node limit (or "stop") ends a search without a clock.
+  Srch.FixedDepth = !g.ClockGiven && g.MoveTimeMs == 0 && (g.Nodes > 0 || g.Depth > 0 || g.Infinite);
+  Game.PonderingNow = 0;
+  Game.AnalyzeMode = 0;
 }
 
 void FinishUciSearch() {
   Srch.UciInfinite = false;
   Srch.UciPonder = false;
   Srch.FixedDepth = false;
+  Clock.FixedMoveTime = 0;
+  Clock.NodeLimit = 0;
 }
 
 void WaitForSearchEnd() {
-  static char line[PENDING_BYTES / 2];
+  static char line[UCI_LINE_SIZE];
   for (;;) {
-    if (!ReadUciLine(line, sizeof line)) {
-      KeepPendingLine("quit\n");
+    if (!ReadInputLine(line, sizeof line)) {
+      KeepUciLine("quit\n");
       return;
     }
     UciWordReader words(line);
@@ -119,31 +123,8 @@ void WaitForSearchEnd() {
       std::fflush(stdout);
       continue;
     }
-    KeepPendingLine(line);
-    if (w.Is("quit")) return;
+    // Everything else runs after bestmove, in order; quit, and a line that
+    // finds no room, end the wait at once.
+    if (!KeepUciLine(line) || w.Is("quit")) return;
   }
 }
-
-void KeepPendingLine(const char* line) {
-  const int n = static_cast<int>(std::strlen(line));
-  const bool ended = n > 0 && line[n - 1] == '\n';
-  const int need = n + (ended ? 0 : 1);
-  if (PendingUsed + need > PENDING_BYTES) return;
-  std::memcpy(Pending + PendingUsed, line, static_cast<size_t>(n));
-  if (!ended) Pending[PendingUsed + n] = '\n';
-  PendingUsed += need;
-}
-
-bool TakePendingLine(char* buffer, int size) {
-  if (PendingUsed == 0) return false;
-  const char* end = static_cast<const char*>(std::memchr(Pending, '\n', static_cast<size_t>(PendingUsed)));
-  const int length = static_cast<int>(end - Pending) + 1;
-  const int copied = length < size ? length : size - 1;
-  std::memcpy(buffer, Pending, static_cast<size_t>(copied));
-  buffer[copied] = 0;
-  std::memmove(Pending, Pending + length, static_cast<size_t>(PendingUsed - length));
-  PendingUsed -= length;
-  return true;
-}
-
-void ClearPendingLines() { PendingUsed = 0; }

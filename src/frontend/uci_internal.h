@@ -21,15 +21,14 @@ class UciWordReader {
   const char* p_;
 };
 
-// The values of the last go line. The clocks keep their values from one go
-// to the next unless the line gives them again; everything else is reset by
-// each go.
+// Room for one input line. Far longer than any position line whose moves
+// fit the game record; a longer line is dropped whole rather than cut into a
+// different position or a different go.
+constexpr int UCI_LINE_SIZE = 65536;
+
+// The values of the last go line that do not belong to the clock (the clocks
+// go to Clock: UciTime, UciIncrement, UciMovesToGo).
 struct UciGoValues {
-  int32_t WhiteTime;       // centiseconds
-  int32_t BlackTime;
-  int32_t WhiteIncrement;  // centiseconds
-  int32_t BlackIncrement;
-  int32_t MovesToGo;       // 0: the rest of the game
   bool Infinite;
   bool Ponder;
   bool ClockGiven;         // wtime or btime on this line
@@ -41,7 +40,9 @@ struct UciGoValues {
 };
 extern UciGoValues UciGo;
 
-// Reads the go line into UciGo.
+// Reads the go line into UciGo and Clock. The clocks keep their values from
+// one go to the next unless the line gives them again; increments, moves to
+// go and everything else belong to one line.
 void ParseGo(const char* line);
 // The switches, limits and time budget of the search that the go line asks for.
 void PrepareUciSearch();
@@ -49,16 +50,20 @@ void PrepareUciSearch();
 void FinishUciSearch();
 // After a go infinite or go ponder search that ended by itself: reads lines
 // until "stop" (or "ponderhit" for ponder) or the end of the input, answering
-// "isready" at once and keeping every other line for the loop.
+// "isready" at once and keeping every other line for after bestmove.
 void WaitForSearchEnd();
 
-// Lines that arrived while a search ran and wait for the loop, oldest first.
-void KeepPendingLine(const char* line);
-bool TakePendingLine(char* buffer, int size);
-void ClearPendingLines();
+// Keeps a line for the loop after the lines the search left: in the search's
+// queue when it fits there, otherwise as the one held line. False when the
+// line could only be held (nothing more can be kept until the loop runs).
+bool KeepUciLine(const char* line);
 
-// One line for the UCI loop: a kept line first, then standard input (copied
-// to log.txt). False at the end of input.
+// One line from standard input, copied to log.txt; a line longer than the
+// buffer is read to its end and comes back empty. False at the end of input.
+bool ReadInputLine(char* buffer, int size);
+// One line for the UCI loop: the lines a search left first (a long one with
+// the rest of it from standard input), then the held line, then standard
+// input. False at the end of input.
 bool ReadUciLine(char* buffer, int size);
 // The loop of UCI mode; returns after quit or at the end of input.
 void UciLoop();

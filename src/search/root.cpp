@@ -380,7 +380,8 @@ int Think(int depthHint, int maxDepth) {
   }
 
   Srch.StopSearch = false;
-  Srch.PollCountdown = 20000;
+  // The first look comes after 20000 nodes, or at a smaller node limit.
+  Srch.PollCountdown = Clock.NodeLimit > 0 && Clock.NodeLimit < 20000 ? static_cast<int32_t>(Clock.NodeLimit) : 20000;
   Srch.NodeCount = 0;
   Srch.StatusNodes = 0;
   Srch.PollingEnabled = Srch.InputPollingAllowed;

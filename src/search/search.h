@@ -215,6 +215,7 @@ struct TimeControlState {
   int32_t UciTime[2];
   int32_t UciIncrement[2];
   int32_t UciMovesToGo;    // 0 when not given
+  int64_t NodeLimit;       // UCI "go nodes": the search stops at about this many nodes; 0 when off
 };
 extern TimeControlState Clock;
 
@@ -286,9 +287,12 @@ void ResetSearchForNewGame();
 // rule before Think.
 void AllocateTimeXboard();
 void AllocateTimeUci();
-// Looks at the clock and standard input from inside the search; called by
-// Search every PollCountdown nodes while Srch.PollingEnabled. It may set
-// StopSearch.
+// Looks at the clock, the node limit and standard input from inside the
+// search; called by Search every PollCountdown nodes while Srch.PollingEnabled.
+// It may set StopSearch. In UCI mode (Settings.XboardOutput clear) "isready"
+// is answered at once and "quit" stops the search; a line longer than a queue
+// slot stops it too and waits in the queue without its line end, the rest of
+// it still unread on standard input.
 void PollInput(bool fromSearch);
 
 // The lines a search read but did not act on (Game.PendingLines): the
@@ -299,7 +303,8 @@ bool TakePendingLine(char* line);  // PENDING_LINE_SIZE bytes
 void ClearPendingLines();
 
 // Nodes between two looks at the clock and the input: about a hundredth of a
-// second's worth at the measured speed, never fewer than POLL_MIN_NODES.
+// second's worth at the measured speed, never fewer than POLL_MIN_NODES, and
+// no more than a node limit leaves.
 constexpr int32_t POLL_MIN_NODES = 256;
 int32_t PollInterval();
 

@@ -198,15 +198,42 @@ void SearchingLine(const char* line) {
   StopFor(line);
 }
 
+// UCI: the interface may ask whether the engine is alive and may end the
+// program at any time; the rest is as for xboard. Words, not whole lines, are
+// compared: a UCI interface may add blanks.
+void UciSearchingLine(const char* line) {
+  if (FirstWordIs(line, "stop")) {
+    SearchingLine("stop\n");
+  } else if (FirstWordIs(line, "ponderhit")) {
+    SearchingLine("ponderhit\n");
+  } else if (FirstWordIs(line, "isready")) {
+    std::printf("readyok\n");
+    std::fflush(stdout);
+  } else if (FirstWordIs(line, "quit")) {
+    StopFor(line);
+  } else {
+    SearchingLine(line);
+  }
+}
+
 void ReadWaitingInput() {
   char line[PENDING_LINE_SIZE];
+  const bool uci = !Settings.XboardOutput;
   while (!Srch.StopSearch && InputWaiting()) {
     if (Game.PendingCount >= PENDING_LINES) {
       // The command loop has to catch up before anything more is read.
       Stop();
       return;
     }
-    if (ReadLine(line, PENDING_LINE_SIZE, true) == 0) {
+    // A UCI line is never cut: one longer than a queue slot (a position with
+    // many moves) stops the search, and the UCI loop reads its rest.
+    const int n = ReadLine(line, PENDING_LINE_SIZE, !uci);
+    if (uci && n == PENDING_LINE_SIZE - 1 && line[n - 1] != '\n') {
+      if (Game.LogFile) std::fputs(line, Game.LogFile);
+      StopFor(line);
+      return;
+    }
+    if (n == 0) {
       // Nothing more can arrive: stop, and quit once the search is over.
       if (!Game.EndOfInputSeen) QueuePendingLine("quit\n");
       Game.EndOfInputSeen = true;
@@ -220,6 +247,8 @@ void ReadWaitingInput() {
     std::memcpy(Game.PendingInput, line, PENDING_LINE_SIZE);
     if (Game.PonderingNow)
       PonderingLine(line);
+    else if (uci)
+      UciSearchingLine(line);
     else
       SearchingLine(line);
   }
@@ -228,8 +257,13 @@ void ReadWaitingInput() {
 }  // namespace
 
 int32_t PollInterval() {
-  const int32_t interval = Srch.Nps / 100;
-  return interval > POLL_MIN_NODES ? interval : POLL_MIN_NODES;
+  int32_t interval = Srch.Nps / 100;
+  if (interval < POLL_MIN_NODES) interval = POLL_MIN_NODES;
+  if (Clock.NodeLimit > 0) {
+    const int64_t left = Clock.NodeLimit - Srch.NodeCount;
+    if (left < interval) interval = left > 1 ? static_cast<int32_t>(left) : 1;
+  }
+  return interval;
 }
 
 bool QueuePendingLine(const char* line) {
@@ -303,6 +337,13 @@ void AllocateTimeUci() {
 
 void PollInput(bool fromSearch) {
   if (Srch.MoveNowRequested && Srch.PvTable[0][1]) {
+    Stop();
+    return;
+  }
+  // A node limit ends a timed search as well as one without a clock, once
+  // there is a move to play; it waits while pondering or searching infinitely.
+  if (Clock.NodeLimit > 0 && Srch.NodeCount >= Clock.NodeLimit && HaveMove() && !Srch.UciPonder &&
+      !Srch.UciInfinite) {
     Stop();
     return;
   }

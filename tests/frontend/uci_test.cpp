@@ -70,6 +70,7 @@ class UciTest : public testing::Test {
     Game.QuitRequested = 0;
     ClearPendingLines();
     UciGo = UciGoValues{};
+    Clock = TimeControlState{};
   }
   void TearDown() override {
     ResetEvalTables();
@@ -229,28 +230,28 @@ TEST_F(UciTest, HashResizesWithinTheAnnouncedRange) {
 
 TEST_F(UciTest, GoParametersInCentiseconds) {
   ParseGo("go wtime 300000 btime 300000\n");
-  EXPECT_EQ(UciGo.WhiteTime, 30000);
-  EXPECT_EQ(UciGo.BlackTime, 30000);
+  EXPECT_EQ(Clock.UciTime[WHITE], 30000);
+  EXPECT_EQ(Clock.UciTime[BLACK], 30000);
   EXPECT_TRUE(UciGo.ClockGiven);
   EXPECT_FALSE(UciGo.Infinite);
 
   ParseGo("go btime 12345 winc 2000 binc 1999 movestogo 17\n");
-  EXPECT_EQ(UciGo.WhiteTime, 30000) << "a clock not given keeps its value";
-  EXPECT_EQ(UciGo.BlackTime, 1234);
-  EXPECT_EQ(UciGo.WhiteIncrement, 200);
-  EXPECT_EQ(UciGo.BlackIncrement, 199);
-  EXPECT_EQ(UciGo.MovesToGo, 17);
+  EXPECT_EQ(Clock.UciTime[WHITE], 30000) << "a clock not given keeps its value";
+  EXPECT_EQ(Clock.UciTime[BLACK], 1234);
+  EXPECT_EQ(Clock.UciIncrement[WHITE], 200);
+  EXPECT_EQ(Clock.UciIncrement[BLACK], 199);
+  EXPECT_EQ(Clock.UciMovesToGo, 17);
 
   ParseGo("go infinite\n");
   EXPECT_TRUE(UciGo.Infinite);
   EXPECT_FALSE(UciGo.ClockGiven);
-  EXPECT_EQ(UciGo.WhiteIncrement, 0) << "increments and moves to go belong to one line";
-  EXPECT_EQ(UciGo.MovesToGo, 0);
+  EXPECT_EQ(Clock.UciIncrement[WHITE], 0) << "increments and moves to go belong to one line";
+  EXPECT_EQ(Clock.UciMovesToGo, 0);
 
   ParseGo("go ponder wtime -50 btime 99999999999 searchmoves e2e4 d2d4 depth 7 nodes 5000 movetime 250\n");
   EXPECT_TRUE(UciGo.Ponder);
-  EXPECT_EQ(UciGo.WhiteTime, 0);
-  EXPECT_EQ(UciGo.BlackTime, 100000000);
+  EXPECT_EQ(Clock.UciTime[WHITE], 0);
+  EXPECT_EQ(Clock.UciTime[BLACK], 100000000);
   EXPECT_EQ(UciGo.Depth, 7);
   EXPECT_EQ(UciGo.Nodes, 5000);
   EXPECT_EQ(UciGo.MoveTimeMs, 250);
@@ -283,6 +284,57 @@ TEST_F(UciTest, TheEndOfInputActsAsQuit) {
   EXPECT_EQ(testing::internal::GetCapturedStdout(), "readyok\n" + QUIT_TEXT);
   EXPECT_EQ(Game.QuitRequested, 1);
   EXPECT_EQ(Game.GameMoveCount, 1) << "a last line without its line end still counts";
+}
+
+TEST_F(UciTest, ANodeLimitStopsTheSearchNearIt) {
+  vtest::StdinFeed input;  // open and empty: nothing stops the search but its limits
+  SetupFen("position fen r1bq1rk1/pp2ppbp/2np1np1/8/3NP3/2N1BP2/PPPQ2PP/R3KB1R w KQ - 3 9", 2, false);
+  Settings.XboardOutput = 0;
+  testing::internal::CaptureStdout();
+  for (int64_t limit : {1000, 30000, 200000}) {
+    ParseGo(("go nodes " + std::to_string(limit) + "\n").c_str());
+    PrepareUciSearch();
+    EXPECT_TRUE(Srch.FixedDepth) << "no clock on the line";
+    Think(1, 60);
+    FinishUciSearch();
+    EXPECT_GE(Srch.NodeCount, limit);
+    EXPECT_LT(Srch.NodeCount, limit + limit / 10 + 2000) << limit;
+    EXPECT_NE(Srch.PvTable[0][1], 0u);
+  }
+  testing::internal::GetCapturedStdout();
+  Settings.XboardOutput = 1;
+  EXPECT_EQ(Clock.NodeLimit, 0);
+}
+
+TEST_F(UciTest, KeptLinesComeBackInOrderAfterTheSearchsOwn) {
+  QueuePendingLine("position startpos moves e2e4\n");
+  const std::string longLine = "position startpos moves" + std::string(300, ' ') + "d2d4\n";
+  EXPECT_TRUE(KeepUciLine("isready\n"));
+  for (int i = 2; i < PENDING_LINES; i++) EXPECT_TRUE(KeepUciLine("isready\n"));
+  EXPECT_FALSE(KeepUciLine(longLine.c_str())) << "the queue is full: the line is held";
+  static char line[UCI_LINE_SIZE];
+  vtest::StdinPipe in("ucinewgame\n");
+  ASSERT_TRUE(ReadUciLine(line, UCI_LINE_SIZE));
+  EXPECT_STREQ(line, "position startpos moves e2e4\n");
+  for (int i = 1; i < PENDING_LINES; i++) {
+    ASSERT_TRUE(ReadUciLine(line, UCI_LINE_SIZE));
+    EXPECT_STREQ(line, "isready\n");
+  }
+  ASSERT_TRUE(ReadUciLine(line, UCI_LINE_SIZE));
+  EXPECT_EQ(std::string(line), longLine);
+  ASSERT_TRUE(ReadUciLine(line, UCI_LINE_SIZE));
+  EXPECT_STREQ(line, "ucinewgame\n");
+  EXPECT_FALSE(ReadUciLine(line, UCI_LINE_SIZE));
+}
+
+TEST_F(UciTest, ALongLineCutByTheSearchIsJoinedWithItsRest) {
+  // What the search leaves of a line longer than a queue slot: its start,
+  // without a line end; the rest is still on standard input.
+  const std::string start(PENDING_LINE_SIZE - 1, ' ');
+  QueuePendingLine(("position startpos moves" + start.substr(23)).c_str());
+  Run("e2e4 e7e5 g1f3\n");
+  EXPECT_EQ(Game.GameMoveCount, 3);
+  ExpectPosition(PositionAfter(START_FEN, {"e2e4", "e7e5", "g1f3"}));
 }
 
 }  // namespace

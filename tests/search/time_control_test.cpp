@@ -257,6 +257,11 @@ class SearchInputTest : public TimeControlTest {
     TimeControlTest::SetUp();
     Clock.MoveTimeBudget = 100000;
     Clock.EngineClock = 100000;
+    Settings.XboardOutput = 1;  // xboard lines unless a test says UCI
+  }
+  void TearDown() override {
+    Settings.XboardOutput = 1;
+    TimeControlTest::TearDown();
   }
   // Writes the text, polls once, and returns what the poll printed.
   std::string Poll(const std::string& text) {
@@ -399,6 +404,62 @@ TEST_F(SearchInputTest, LongLinesAreCutAndEveryLineIsLogged) {
   const size_t n = std::fread(buf, 1, sizeof buf - 1, log);
   std::fclose(log);
   EXPECT_EQ(std::string(buf, n), lines[0] + "ping 2\n");
+}
+
+TEST_F(SearchInputTest, UciAnswersIsreadyAtOnceAndStopsForQuit) {
+  Settings.XboardOutput = 0;
+  EXPECT_EQ(Poll("isready\n  isready \nposition startpos\n"), "readyok\nreadyok\n");
+  EXPECT_FALSE(Srch.StopSearch);
+  EXPECT_EQ(Pending(), std::vector<std::string>{"position startpos\n"});
+  Poll("quit\nisready\n");
+  EXPECT_TRUE(Srch.StopSearch);
+  EXPECT_EQ(Pending(), std::vector<std::string>{"quit\n"});
+  char line[PENDING_LINE_SIZE];
+  ASSERT_GT(ReadLine(line, sizeof line, true), 0);
+  EXPECT_STREQ(line, "isready\n") << "nothing after quit is read";
+}
+
+TEST_F(SearchInputTest, UciStopAndPonderhitAreWords) {
+  Settings.XboardOutput = 0;
+  Srch.UciPonder = true;
+  Poll("ponderhit \n");
+  EXPECT_FALSE(Srch.UciPonder);
+  EXPECT_FALSE(Srch.StopSearch);
+  HaveMove();
+  Poll("  stop\n");
+  EXPECT_TRUE(Srch.StopSearch);
+  EXPECT_TRUE(Pending().empty());
+}
+
+TEST_F(SearchInputTest, AUciLineTooLongForTheQueueStopsTheSearchUncut) {
+  Settings.XboardOutput = 0;
+  const std::string longLine = "position startpos moves" + std::string(400, ' ') + "e2e4\n";
+  Poll(longLine + "isready\n");
+  EXPECT_TRUE(Srch.StopSearch);
+  std::vector<std::string> lines = Pending();
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_EQ(lines[0], longLine.substr(0, PENDING_LINE_SIZE - 1)) << "its start, without a line end";
+  char rest[1024];
+  ASSERT_GT(ReadLine(rest, sizeof rest, true), 0);
+  EXPECT_EQ(lines[0] + rest, longLine) << "the rest is still to be read";
+}
+
+TEST_F(TimeControlTest, ANodeLimitStopsOnceThereIsAMove) {
+  Srch.FixedDepth = true;
+  Clock.NodeLimit = 5000;
+  Srch.NodeCount = 4999;
+  EXPECT_FALSE(PollStops());
+  EXPECT_EQ(PollInterval(), 1) << "the next look comes when the limit is reached";
+  Srch.NodeCount = 5000;
+  EXPECT_FALSE(PollStops()) << "no move to play yet";
+  HaveMove();
+  EXPECT_TRUE(PollStops());
+  Srch.UciInfinite = true;
+  EXPECT_FALSE(PollStops()) << "an infinite search ends only by stop";
+  Srch.UciInfinite = false;
+  Clock.NodeLimit = 0;
+  EXPECT_FALSE(PollStops());
+  EXPECT_GE(PollInterval(), POLL_MIN_NODES);
 }
 
 }  // namespace
