@@ -103,28 +103,37 @@ void ClearFixedLimits() {
   Clock.DepthLimit = 0;
 }
 
+// Seconds written with an optional fraction ("12", "0.1", ".5"), in
+// centiseconds; digits past the hundredths are dropped.
+bool ScanSecondsCs(const char*& p, int64_t& centiseconds) {
+  const char* q = p;
+  SkipBlanks(q);
+  bool negative = false;
+  if (*q == '+' || *q == '-') negative = *q++ == '-';
+  const bool whole = std::isdigit(static_cast<unsigned char>(*q));
+  if (!whole && !(*q == '.' && std::isdigit(static_cast<unsigned char>(q[1])))) return false;
+  int64_t seconds = 0;
+  for (; std::isdigit(static_cast<unsigned char>(*q)); q++)
+    if (seconds <= MAX_CENTISECONDS) seconds = seconds * 10 + (*q - '0');
+  int64_t fraction = 0;
+  if (*q == '.') {
+    q++;
+    for (int digit = 0; std::isdigit(static_cast<unsigned char>(*q)); q++, digit++)
+      if (digit < 2) fraction += (*q - '0') * (digit == 0 ? 10 : 1);
+  }
+  centiseconds = seconds * 100 + fraction;
+  if (negative) centiseconds = -centiseconds;
+  p = q;
+  return true;
+}
+
 // "st SECONDS": a time per move, whole seconds or with a decimal fraction
 // ("st 2.5"); 0, negative and unreadable values leave it unchanged.
 void SetFixedMoveTime(const char* line) {
   const char* p = line;
   SkipWord(p);
-  SkipBlanks(p);
   int64_t cs = 0;
-  bool digits = false;
-  for (; std::isdigit(static_cast<unsigned char>(*p)); p++) {
-    digits = true;
-    if (cs <= MAX_CENTISECONDS) cs = cs * 10 + 100 * (*p - '0');
-  }
-  if (*p == '.') {
-    p++;
-    int scale = 10;
-    for (; std::isdigit(static_cast<unsigned char>(*p)); p++) {
-      digits = true;
-      cs += scale * (*p - '0');
-      scale /= 10;
-    }
-  }
-  if (!digits || (*p && !IsBlank(*p))) return;
+  if (!ScanSecondsCs(p, cs) || (*p && !IsBlank(*p))) return;
   if (cs > 0) Clock.FixedMoveTime = ClampTime(cs);
 }
 
@@ -163,22 +172,32 @@ void StartNewGame() {
 // "level MOVES MINUTES INCREMENT". A minutes:seconds base reads as its minutes
 // and leaves the increment unread (0). Lines without the first two numbers, or
 // with negative ones, set nothing.
+// "level MOVES BASE INC": BASE in minutes or as minutes:seconds (xboard sends
+// "0:10" for ten seconds), INC in seconds with an optional fraction ("0.1").
 void SetLevel(const char* line) {
   const char* p = line;
   SkipWord(p);
-  int32_t moves = 0, minutes = 0, increment = 0;
+  int32_t moves = 0, minutes = 0;
   if (!ScanInt(p, moves) || !ScanInt(p, minutes)) return;
-  ScanInt(p, increment);
+  int64_t baseSeconds = static_cast<int64_t>(minutes) * 60;
+  if (*p == ':') {
+    p++;
+    int32_t seconds = 0;
+    if (!std::isdigit(static_cast<unsigned char>(*p)) || !ScanInt(p, seconds)) return;
+    baseSeconds += seconds;
+  }
+  int64_t increment = 0;
+  ScanSecondsCs(p, increment);
   if (moves < 0 || minutes < 0 || increment < 0) return;
   ClearFixedLimits();
   if (moves != 0) {
-    int32_t perMove = ClampTime(static_cast<int64_t>(minutes) * 60 / moves * 100);
+    int32_t perMove = ClampTime(baseSeconds / moves * 100);
     Clock.MoveTimeBudget = perMove;
     Clock.LevelMoveTime = perMove;
     Clock.LevelMoves = moves;
     Game.IncrementMode = 0;
   } else {
-    int32_t perMove = ClampTime(static_cast<int64_t>(increment) * 100);
+    int32_t perMove = ClampTime(increment);
     Clock.MoveTimeBudget = perMove;
     Clock.LevelMoveTime = perMove;
     Clock.LevelMoves = 1;

@@ -120,16 +120,33 @@ TEST_F(CommandLoopTest, LevelConventionalAndIncrement) {
   EXPECT_EQ(Clock.LevelMoves, 1);
   EXPECT_EQ(Game.IncrementMode, 1);
 
-  // Capitals are lower-cased; minutes:seconds reads the minutes only and leaves
-  // the increment unread.
+  // Capitals are lower-cased.
   ResetGame();
-  RunLoop("LEVEL 40 5:30 9\n");
+  RunLoop("LEVEL 40 5 9\n");
   EXPECT_EQ(Clock.MoveTimeBudget, 700);
   EXPECT_EQ(Clock.LevelMoves, 40);
-  ResetGame();
-  RunLoop("level 0 2:30 12\n");
-  EXPECT_EQ(Clock.MoveTimeBudget, 0);
+}
+
+TEST_F(CommandLoopTest, LevelReadsMinutesSecondsAndFractionalIncrements) {
+  // xboard writes "-tc 0:10 -inc 0.1" as "level 0 0:10 0.1".
+  RunLoop("level 0 0:10 0.1\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 10);
+  EXPECT_EQ(Clock.LevelMoveTime, 10);
   EXPECT_EQ(Game.IncrementMode, 1);
+  RunLoop("level 0 2:30 12\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 1200);
+  RunLoop("level 0 1 .5\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 50);
+  RunLoop("level 0 1 2.345\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 234) << "hundredths kept, the rest dropped";
+  // The seconds count in a conventional control: 330 s over 40 moves is 8 s.
+  RunLoop("level 40 5:30 0\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 800);
+  EXPECT_EQ(Game.IncrementMode, 0);
+  // A colon without seconds, or a negative increment, changes nothing.
+  RunLoop("level 0 5: 3\nlevel 0 5 -0.5\n");
+  EXPECT_EQ(Clock.MoveTimeBudget, 800);
+  EXPECT_EQ(Clock.LevelMoves, 40);
 }
 
 TEST_F(CommandLoopTest, LevelWithoutNumbersOrWithNegativesChangesNothing) {
@@ -380,6 +397,8 @@ TEST_F(CommandLoopTest, FixedTimeAndDepthLastUntilNewOrLevel) {
   EXPECT_EQ(Clock.DepthLimit, 0);
   RunLoop("st 0.5\nsd 3\nquit\n");
   EXPECT_EQ(Clock.FixedMoveTime, 50);
+  RunLoop("st -3\nst .75\nquit\n");
+  EXPECT_EQ(Clock.FixedMoveTime, 75);
   RunLoop("level 40 5 0\nquit\n");
   EXPECT_EQ(Clock.FixedMoveTime, 0);
   EXPECT_EQ(Clock.DepthLimit, 0);
