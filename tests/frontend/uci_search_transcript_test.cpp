@@ -58,6 +58,15 @@ class UciSession {
   bool ready_ = false;
 };
 
+#ifdef NDEBUG
+constexpr int64_t CLOCK_SLACK_MS = 0;
+#else
+// Debug builds check the position after every move and run under the
+// sanitizers, several times slower than Release on a loaded machine; the
+// Release run holds the engine to the clock itself.
+constexpr int64_t CLOCK_SLACK_MS = 400;
+#endif
+
 TEST(UciSearch, ClockedGoAnswersWithinTheClock) {
   UciSession s;
   ASSERT_TRUE(s.Ready());
@@ -74,7 +83,7 @@ TEST(UciSearch, ClockedGoAnswersWithinTheClock) {
     s.Send(MIDDLEGAME);
     int64_t ms = 0;
     EXPECT_EQ(s.Go(c.go, ms).rfind("bestmove ", 0), 0u) << c.go;
-    EXPECT_LT(ms, c.clockMs) << c.go;
+    EXPECT_LT(ms, c.clockMs + CLOCK_SLACK_MS) << c.go;
   }
   EXPECT_EQ(s.Quit(), 0);
 }
