@@ -205,6 +205,18 @@ void SetLevel(const char* line) {
   }
 }
 
+// "white" and "black" hand the move to a side. The en passant square belonged
+// to the other side's move and goes. A hand-over that would leave the king of
+// the side not to move in check is not made: that king could be taken.
+void SetSideToMove(int side) {
+  if (side == Pos.SideToMove) return;
+  if (IsAttacked(Pos.KingSquare[side ^ 1], side)) return;
+  Pos.SideToMove = static_cast<uint8_t>(side);
+  Pos.EnPassantBB = 0;
+  Tree.MoveAtPly[1] = 0;
+  RecomputeKeys();
+}
+
 void MakeBookCommand() {
   int side = Pos.SideToMove;
   ConsoleClear();
@@ -317,13 +329,13 @@ bool Execute(const char* line, const char* raw) {
     return false;
   }
   if (is("white\n")) {
-    Pos.SideToMove = WHITE;
+    SetSideToMove(WHITE);
     Game.HumanColour = WHITE;
     Game.EngineColour = BLACK;
     return false;
   }
   if (is("black\n")) {
-    Pos.SideToMove = BLACK;
+    SetSideToMove(BLACK);
     Game.HumanColour = BLACK;
     Game.EngineColour = WHITE;
     return false;

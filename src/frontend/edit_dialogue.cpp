@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "frontend/frontend.h"
+#include "frontend/game_record.h"
 #include "platform/platform.h"
 #include "position/position.h"
 #include "search/search.h"
@@ -53,16 +54,33 @@ void FinishEdit(int rememberedSide) {
   Game.OutOfBook = 1;
 }
 
+// The edited board can be played: one king a side, no pawn on the first or
+// eighth rank, and the side that is not to move not in check (its king could
+// be taken, which no search can survive).
+bool EditedBoardPlayable(int sideToMove) {
+  if (!PlacementPlayable(Pos.Board)) return false;
+  RecomputeBitboards();
+  RecomputeRotated();
+  RecomputeDiagonals();
+  return !IsAttacked(Pos.KingSquare[sideToMove ^ 1], sideToMove);
+}
+
 }  // namespace
 
 void RunEditDialogue() {
   int rememberedSide = Pos.SideToMove;
+  // An edited board that cannot be played is refused: the position and the
+  // game stay as they were before the dialogue.
+  const PositionRecord before = Pos;
   int colour = WHITE;
   char line[PENDING_LINE_SIZE];
   for (;;) {
     // Lines a search has already read come first. The input's end leaves the
     // dialogue; the command loop then quits.
-    if (!TakePendingLine(line) && ReadLine(line, sizeof line, true) == 0) return;
+    if (!TakePendingLine(line) && ReadLine(line, sizeof line, true) == 0) {
+      Pos = before;
+      return;
+    }
     if (std::strcmp(line, ".\n") == 0) break;
     if (std::strcmp(line, "c\n") == 0) {
       colour ^= 1;
@@ -76,11 +94,16 @@ void RunEditDialogue() {
     if (std::strlen(line) < 3) continue;
     int square = ((line[1] - 'a') + 8 * (line[2] - '1')) & 255;
     if (square > 63) {
+      Pos = before;
       Game.QuitRequested = 1;
       return;
     }
     int type = PieceTypeOfLetter(line[0]);
     if (type != NO_PIECE) Pos.Board[square] = static_cast<uint8_t>(PieceCodeOf(colour, type));
+  }
+  if (!EditedBoardPlayable(rememberedSide)) {
+    Pos = before;
+    return;
   }
   FinishEdit(rememberedSide);
 }

@@ -10,6 +10,7 @@
 #include "eval/eval.h"
 #include "frontend/frontend.h"
 #include "frontend/game_record.h"
+#include "platform/check.h"
 #include "platform/platform.h"
 #include "position/position.h"
 #include "search/search.h"
@@ -281,6 +282,9 @@ void FinishSearch(int score, bool verdict) {
     return;
   }
   Move move = Srch.PvTable[0][1];
+  // The search only ever returns a legal root move; the fallback keeps a
+  // Release engine playing should that ever break.
+  VESSIK_ASSERT(move == 0 || IsLegalGameMove(move));
   if (move && !IsLegalGameMove(move)) move = AnyLegalMove();
   if (move == 0) {
     // Stopped before it had a move: the next pass searches again. Without

@@ -36,6 +36,11 @@ void VerifyPositionKeys();
 // when the text names no squares on the board. Not checked for legality.
 Move MoveFromText(const char* text);
 
+// A placement the engine can play from: one king per side and no pawn on the
+// first or eighth rank. (Whether the side not to move is in check is a
+// question for the whole position.)
+bool PlacementPlayable(const uint8_t* board);
+
 // Closes Error.txt and then log.txt (each only if it is open).
 void CloseLogFiles();
 

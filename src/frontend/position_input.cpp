@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "frontend/frontend.h"
+#include "frontend/game_record.h"
 #include "position/position.h"
 
 namespace {
@@ -47,17 +48,6 @@ int PieceCodeOfLetter(char c) {
     case 'k': return BLACK_BIT + KING;
     default: return 0;
   }
-}
-
-// Kings, one per side, and no pawn on the first or eighth rank.
-bool PlacementPlayable(const uint8_t* board) {
-  int kings[16] = {};
-  for (int s = 0; s < 64; s++) {
-    const int code = board[s];
-    if (TypeOfCode(code) == KING) kings[code]++;
-    if (TypeOfCode(code) == PAWN && (s < 8 || s >= 56)) return false;
-  }
-  return kings[KING] == 1 && kings[BLACK_BIT + KING] == 1;
 }
 
 // Castling rights of the word, without those the placement cannot carry.
@@ -104,6 +94,16 @@ int EnPassantFromWord(const Word& word, const uint8_t* board, int side) {
 }
 
 }  // namespace
+
+bool PlacementPlayable(const uint8_t* board) {
+  int kings[16] = {};
+  for (int s = 0; s < 64; s++) {
+    const int code = board[s];
+    if (TypeOfCode(code) == KING) kings[code]++;
+    if (TypeOfCode(code) == PAWN && (s < 8 || s >= 56)) return false;
+  }
+  return kings[KING] == 1 && kings[BLACK_BIT + KING] == 1;
+}
 
 bool ParsePlacement(const char* word, int length, uint8_t* board) {
   std::memset(board, 0, 64);

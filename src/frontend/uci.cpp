@@ -8,6 +8,7 @@
 #include "frontend/frontend.h"
 #include "frontend/game_record.h"
 #include "frontend/uci_internal.h"
+#include "platform/check.h"
 #include "platform/platform.h"
 #include "position/position.h"
 #include "search/search.h"
@@ -204,6 +205,8 @@ void PrintBestMove() {
   const Move reply = Srch.PvTable[0][2];
   char bestText[6] = "0000";
   char replyText[6];
+  // A search that had a legal move to play found one.
+  VESSIK_ASSERT(best == 0 || IsLegalGameMove(best));
   if (best == 0 || !IsLegalGameMove(best)) {
     std::printf("bestmove 0000\n");
     std::fflush(stdout);

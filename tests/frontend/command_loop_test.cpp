@@ -487,4 +487,50 @@ TEST_F(CommandLoopTest, EndOfInputInsideEditQuits) {
   EXPECT_EQ(out, QUIT_TEXT);
 }
 
+// Boards no search can play from: a side without its king, two kings, a pawn
+// on the first or eighth rank, the side not to move in check. The dialogue is
+// refused and the game goes on as before it.
+TEST_F(CommandLoopTest, UnplayableEditedBoardsAreRefused) {
+  const char* boards[] = {
+      "#\nKe1\nQd1\n",              // no black king
+      "#\nKe1\nKe2\nc\nKe8\n",      // two white kings
+      "#\n",                         // no kings at all
+      "#\nKe1\nc\nKe8\nPa1\n",      // a pawn on the first rank
+      "#\nKe1\nPh8\nc\nKe8\n",      // a pawn on the eighth rank
+      "#\nKe1\nc\nKe8\nQe2\n",      // Black to move, White's king attacked
+  };
+  for (const char* board : boards) {
+    ResetGame();
+    Game.ForceMode = 1;
+    RunLoop("e2e4\n");
+    const PositionRecord before = Pos;
+    RunLoop(std::string("edit\n") + board + ".\n");
+    ExpectSamePlacement(Pos, before);
+    EXPECT_EQ(Game.GameMoveCount, 1) << board;
+    EXPECT_FALSE(Game.HasSetupStart) << board;
+    ExpectConsistentPosition();
+  }
+}
+
+// "white" and "black" hand the move over only when the king of the side that
+// is then not to move stands safe, and the en passant square of the other
+// side's move goes with the hand-over.
+TEST_F(CommandLoopTest, WhiteAndBlackNeverLeaveAKingToBeTaken) {
+  Game.ForceMode = 1;
+  RunLoop("setboard 4k3/8/8/8/8/8/4q3/4K3 w - -\nblack\n");
+  EXPECT_EQ(Pos.SideToMove, WHITE) << "Black to move could take the white king";
+  EXPECT_EQ(Game.HumanColour, BLACK);
+
+  RunLoop("setboard 4k3/8/8/8/5p2/8/3PP3/4K3 w - -\ne2e4\n");
+  ASSERT_EQ(Pos.SideToMove, BLACK);
+  ASSERT_NE(Pos.EnPassantBB, 0u);
+  RunLoop("white\n");
+  EXPECT_EQ(Pos.SideToMove, WHITE);
+  EXPECT_EQ(Pos.EnPassantBB, 0u) << "d2xe3 would take White's own pawn";
+  ExpectConsistentPosition();
+  RunLoop("d2e3\n");
+  EXPECT_EQ(Game.GameMoveCount, 1) << "no en passant capture for White";
+  EXPECT_EQ(Pos.Board[E4], PAWN);
+}
+
 }  // namespace
