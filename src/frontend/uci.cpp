@@ -198,11 +198,31 @@ void SetPosition(const char* line) {
 
 // --- go -----------------------------------------------------------------------
 
+// The move to play when a search was stopped before it had one: the first
+// legal move; 0 when the side to move has none.
+Move FallbackMove() {
+  Tree.Ply = 1;
+  GenerateAll();
+  const PlyBuckets buckets = Gen.RootBuckets[1];
+  for (int b = 0; b < BUCKET_COUNT; b++) {
+    for (int i = 0; i < buckets.Count[b]; i++) {
+      if (IsLegalGameMove(buckets.Moves[b][i])) return buckets.Moves[b][i];
+    }
+  }
+  return 0;
+}
+
 // Prints the move to play and, when the line goes on with a legal reply, the
-// move to ponder on. A position without a legal move gets the null move.
+// move to ponder on. Only a position without a legal move gets the null move:
+// a search stopped before it had a move (a stop or the end of input at once)
+// still answers with a legal one.
 void PrintBestMove() {
-  const Move best = Srch.PvTable[0][1];
-  const Move reply = Srch.PvTable[0][2];
+  Move best = Srch.PvTable[0][1];
+  Move reply = Srch.PvTable[0][2];
+  if (best == 0) {
+    best = FallbackMove();
+    reply = 0;
+  }
   char bestText[6] = "0000";
   char replyText[6];
   // A search that had a legal move to play found one.
@@ -285,6 +305,8 @@ bool Execute(const char* line) {
 
 }  // namespace
 
+bool UciExecuteLine(const char* line) { return Execute(line); }
+
 bool UciWord::Is(const char* s) const {
   return Text != nullptr && static_cast<int>(std::strlen(s)) == Length && std::strncmp(Text, s, Length) == 0;
 }
@@ -356,8 +378,9 @@ bool ReadUciLine(char* buffer, int size) {
   if (size > PENDING_LINE_SIZE && TakePendingLine(buffer)) {
     const int n = static_cast<int>(std::strlen(buffer));
     // The start of a line too long for the queue: its rest is still the next
-    // thing on standard input (none at the end of input).
-    if (n > 0 && buffer[n - 1] != '\n' && !InputEnded()) {
+    // thing on standard input (none at the end of input). A shorter line
+    // without its line end was cut by a NUL byte and is whole as it is.
+    if (n == PENDING_LINE_SIZE - 1 && buffer[n - 1] != '\n' && !InputEnded()) {
       if (!ReadInputLine(buffer + n, size - n)) return true;
       if (buffer[n] == 0) buffer[0] = 0;  // too long as a whole: dropped
     }

@@ -65,5 +65,7 @@ bool ReadInputLine(char* buffer, int size);
 // the rest of it from standard input), then the held line, then standard
 // input. False at the end of input.
 bool ReadUciLine(char* buffer, int size);
+// Executes one line of UCI mode as the loop does; false after quit.
+bool UciExecuteLine(const char* line);
 // The loop of UCI mode; returns after quit or at the end of input.
 void UciLoop();

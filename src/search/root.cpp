@@ -210,6 +210,21 @@ void search::RecordMultiPvLine(int index, Move move, int score, int depth) {
   if (Srch.ThinkingOutput) PrintMultiPv(index, score, depth);
 }
 
+namespace {
+
+// A stored move decides the root only when it is a legal move here: an entry
+// of another position under the same key must not.
+bool LegalAtRoot(Move move) {
+  if (move == 0 || !IsMovePossible(move)) return false;
+  const SavedState saved = SaveState();
+  EnterChild(move);
+  const bool legal = !OwnKingAttacked();
+  LeaveChild(move, saved);
+  return legal;
+}
+
+}  // namespace
+
 int RootSearch(int alpha, int beta, int depth) {
   Tree.Ply = 1;
   // The root's own per-ply entries, also when the root is searched without Think.
@@ -226,8 +241,12 @@ int RootSearch(int alpha, int beta, int depth) {
   Move hashMove = 0;
   const int bound = ProbeHash(depth, hashScore, hashMove, mateThreat, 0, nullAllowed, beta);
   Srch.RootMateThreat = mateThreat;
-  if (bound == HASH_EXACT || (bound == HASH_UPPER && alpha >= hashScore) ||
-      (bound == HASH_LOWER && hashScore >= beta)) {
+  if (hashMove && !LegalAtRoot(hashMove)) hashMove = 0;
+  // A stored result ends the iteration only when the search then has a move to
+  // play: from the entry, or from an earlier iteration.
+  if ((bound == HASH_EXACT || (bound == HASH_UPPER && alpha >= hashScore) ||
+       (bound == HASH_LOWER && hashScore >= beta)) &&
+      (hashMove != 0 || Srch.RootBestMove != 0)) {
     Srch.PvTable[2][1] = hashMove;
     Srch.PvTable[2][2] = 0;
     // An entry without a move leaves the best move found so far in place.

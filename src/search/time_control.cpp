@@ -229,6 +229,10 @@ void ReadWaitingInput() {
     // many moves) stops the search, and the UCI loop reads its rest.
     const int n = ReadLine(line, PENDING_LINE_SIZE, !uci);
     if (uci && n == PENDING_LINE_SIZE - 1 && line[n - 1] != '\n') {
+      // The UCI loop knows the start of a long line by its full length: a NUL
+      // byte inside it must not make it look like a whole short line.
+      for (int i = 0; i < n; i++)
+        if (line[i] == 0) line[i] = ' ';
       if (Game.LogFile) std::fputs(line, Game.LogFile);
       StopFor(line);
       return;
