@@ -8,7 +8,10 @@ CTEST       ?= ctest
 export ASAN_OPTIONS  ?= halt_on_error=1:abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
-.PHONY: all build run test test-release test-sanitize build-sanitize bench perft evalbench timebench clean
+FUZZ_DIR     ?= build-fuzz
+FUZZ_SECONDS ?= 30
+
+.PHONY: all build run test test-release test-sanitize build-sanitize fuzz fuzz-run bench perft evalbench timebench soak clean
 
 all: build
 
@@ -21,7 +24,7 @@ build: $(BUILD_DIR)/CMakeCache.txt
 run: build
 	cd run && ../$(BUILD_DIR)/vessik
 
-test: test-release test-sanitize
+test: test-release test-sanitize fuzz
 
 test-release: $(BUILD_DIR)/CMakeCache.txt
 	$(CMAKE) --build $(BUILD_DIR) -j $(JOBS)
@@ -36,6 +39,27 @@ build-sanitize: $(SAN_DIR)/CMakeCache.txt
 # The sanitizer run leaves out the tests labelled "slow" (perft to depth 5 and the like).
 test-sanitize: build-sanitize
 	cd $(SAN_DIR) && $(CTEST) --output-on-failure -j $(JOBS) -LE slow
+
+# libFuzzer, built with clang into $(FUZZ_DIR): the FEN set-up, one xboard line
+# and one UCI line, each for FUZZ_SECONDS from the seeds in fuzz/corpus (new
+# finds go to $(FUZZ_DIR)/corpus-*). Any crash, sanitizer report or hang fails.
+$(FUZZ_DIR)/CMakeCache.txt:
+	CC=clang CXX=clang++ $(CMAKE) -S . -B $(FUZZ_DIR) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DVESSIK_FUZZ=ON -DVESSIK_BUILD_TESTS=OFF
+
+fuzz:
+	@if command -v clang++ >/dev/null 2>&1; then $(MAKE) --no-print-directory fuzz-run; \
+	else echo "clang++ is not installed (apt-get install clang libclang-rt-14-dev): fuzzing skipped"; fi
+
+fuzz-run: $(FUZZ_DIR)/CMakeCache.txt
+	$(CMAKE) --build $(FUZZ_DIR) -j $(JOBS) --target fen_fuzz xboard_line_fuzz uci_line_fuzz
+	@for t in fen:fen_fuzz xboard:xboard_line_fuzz uci:uci_line_fuzz; do \
+	  seeds=$${t%%:*}; target=$${t#*:}; out=$(abspath $(FUZZ_DIR)); mkdir -p $$out/corpus-$$seeds; \
+	  echo "fuzzing $$target for $(FUZZ_SECONDS) s"; \
+	  $$out/fuzz/$$target -max_total_time=$(FUZZ_SECONDS) -timeout=30 -max_len=4096 \
+	    -print_final_stats=1 -artifact_prefix=$$out/ $$out/corpus-$$seeds $(CURDIR)/fuzz/corpus/$$seeds \
+	    2>$$out/$$target.log || { tail -60 $$out/$$target.log; exit 1; }; \
+	  grep -E "stat::number_of_executed_units|Done" $$out/$$target.log | tail -2; \
+	done
 
 bench: $(BUILD_DIR)/CMakeCache.txt
 	$(CMAKE) --build $(BUILD_DIR) -j $(JOBS) --target vessik_bench
@@ -58,4 +82,4 @@ timebench: $(BUILD_DIR)/CMakeCache.txt
 	./$(BUILD_DIR)/bench/time_safety $(GAMES) $(OPPONENT)
 
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR)
