@@ -81,5 +81,10 @@ timebench: $(BUILD_DIR)/CMakeCache.txt
 	$(CMAKE) --build $(BUILD_DIR) -j $(JOBS) --target time_safety
 	./$(BUILD_DIR)/bench/time_safety $(GAMES) $(OPPONENT)
 
+# Soak: 200 fast games in xboard against Fairy-Max (bench/soak.sh; GAMES, MODE=uci,
+# OPPONENT, TC, INC and PARALLEL change it).
+soak: build
+	bench/soak.sh
+
 clean:
 	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR)
