@@ -112,15 +112,14 @@ struct Control {
   int64_t BaseMs;       // the clock at the start (and added again at each control)
   int64_t IncrementMs;
   int Moves;            // per control; 0 for an increment control
-  // What the engine's level command makes of the line (a minutes:seconds
-  // base reads as its minutes and leaves the increment unread).
+  // What the engine's level command makes of the line.
   int LevelMoves;
   int LevelMoveTime;
   int IncrementMode;
 };
 
 const Control CONTROLS[3] = {
-    {"level 0 0:05 0.1", 5000, 100, 0, 1, 0, 1},
+    {"level 0 0:05 0.1", 5000, 100, 0, 1, 10, 1},
     {"level 40 0:10 0", 10000, 0, 40, 40, 0, 0},
     {"level 0 0 1", 1000, 1000, 0, 1, 100, 1},
 };

@@ -19,10 +19,6 @@ BookRecord DecodeRecord(const unsigned char* bytes) {
   return {ReadLe32(bytes), ReadLe32(bytes + 4), ReadLe32(bytes + 8), ReadLe32(bytes + 12)};
 }
 
-bool OwnKingAttacked(int mover) {
-  return mover == WHITE ? IsAttackedByBlack(Pos.KingSquare[WHITE]) : IsAttackedByWhite(Pos.KingSquare[BLACK]);
-}
-
 // A record can name a move that does not fit the position (a damaged file, or
 // a key shared by two positions). Such a move would be played untested, so it
 // must be one of the generated moves and must not leave the mover's king
@@ -47,13 +43,7 @@ struct LegalityTest {
       }
     }
     if (!found) return false;
-    int mover = Pos.SideToMove;
-    SavedState saved = SaveState();
-    MakeMove(move);
-    bool legal = !OwnKingAttacked(mover);
-    UnmakeMove(move);
-    RestoreState(saved);
-    return legal;
+    return KeepsOwnKingSafe(move);
   }
 };
 

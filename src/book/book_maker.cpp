@@ -73,10 +73,6 @@ bool WordMatches(const char* word, const char* san, Move move) {
   return !(shortCastle && word[4] == 'O');
 }
 
-bool MoverInCheck(int mover) {
-  return mover == WHITE ? IsAttackedByBlack(Pos.KingSquare[WHITE]) : IsAttackedByWhite(Pos.KingSquare[BLACK]);
-}
-
 // Finds the generated move the word names and, if there is one, writes its
 // record and leaves it made with the side to move switched.
 bool MatchAndPlay(MakerState& st) {
@@ -95,7 +91,7 @@ bool MatchAndPlay(MakerState& st) {
       MakeMove(move);
       // A move that leaves its own king attacked is no book move: the book
       // is played without a test, so it must never hold one.
-      bool taken = !MoverInCheck(mover);
+      bool taken = !KingAttacked(mover);
       if (taken) {
         FormatSan(move, san, SAN_BOOK);
         taken = WordMatches(st.Word, san, move);

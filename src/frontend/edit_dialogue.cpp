@@ -1,5 +1,6 @@
 // The xboard edit dialogue: pieces placed one line at a time, then the edited
 // board becomes the start position of a new game record.
+#include <cctype>
 #include <cstring>
 
 #include "frontend/frontend.h"
@@ -9,18 +10,6 @@
 #include "search/search.h"
 
 namespace {
-
-int PieceTypeOfLetter(char c) {
-  switch (c) {
-    case 'P': return PAWN;
-    case 'N': return KNIGHT;
-    case 'B': return BISHOP;
-    case 'R': return ROOK;
-    case 'Q': return QUEEN;
-    case 'K': return KING;
-    default: return NO_PIECE;
-  }
-}
 
 // Everything that belongs to the old game is forgotten: the edited position
 // starts a game record of its own and is never looked up in the book.
@@ -98,7 +87,8 @@ void RunEditDialogue() {
       Game.QuitRequested = 1;
       return;
     }
-    int type = PieceTypeOfLetter(line[0]);
+    // Capital letters only: the colour comes from the dialogue's own switch.
+    const int type = std::isupper(static_cast<unsigned char>(line[0])) ? PieceCodeOfLetter(line[0]) : NO_PIECE;
     if (type != NO_PIECE) Pos.Board[square] = static_cast<uint8_t>(PieceCodeOf(colour, type));
   }
   if (!EditedBoardPlayable(rememberedSide)) {

@@ -25,10 +25,6 @@ constexpr int PREDICTION_BUDGET = 20;       // centiseconds
 constexpr int PREDICTION_DEPTH = 4 * 60;    // plus the tactical factor
 constexpr int LEARNED_MOVE_INDEX = 12;      // the engine's seventh move when it plays White
 
-bool OwnKingAttacked(int mover) {
-  return mover == WHITE ? IsAttackedByBlack(Pos.KingSquare[WHITE]) : IsAttackedByWhite(Pos.KingSquare[BLACK]);
-}
-
 bool InGeneratedMoves(Move move) {
   const PlyBuckets& buckets = Gen.RootBuckets[Tree.Ply];
   for (int b = 0; b < BUCKET_COUNT; b++) {
@@ -45,16 +41,8 @@ bool HasLegalEvasion() {
   Tree.Ply = 1;
   GenerateEvasions();
   const PlyMoveList& list = Gen.MoveList[1];
-  int mover = Pos.SideToMove;
-  for (int i = 0; i < list.End; i++) {
-    Move m = list.Moves[i];
-    SavedState saved = SaveState();
-    MakeMove(m);
-    bool legal = !OwnKingAttacked(mover);
-    UnmakeMove(m);
-    RestoreState(saved);
-    if (legal) return true;
-  }
+  for (int i = 0; i < list.End; i++)
+    if (KeepsOwnKingSafe(list.Moves[i])) return true;
   return false;
 }
 
@@ -387,7 +375,7 @@ bool InsufficientMaterial() {
 
 bool DrawnByRule() {
   RecomputeKeys();
-  const bool inCheck = OwnKingAttacked(Pos.SideToMove);
+  const bool inCheck = KingAttacked(Pos.SideToMove);
   const bool canMove = inCheck ? HasLegalEvasion() : AnyLegalMove() != 0;
   if (!canMove) return !inCheck;
   if (Game.GameHalfmoveClock >= 100) return true;
@@ -409,14 +397,7 @@ void CloseLogFiles() {
 bool IsLegalGameMove(Move move) {
   Tree.Ply = 1;
   GenerateAll();
-  if (!InGeneratedMoves(move)) return false;
-  int mover = Pos.SideToMove;
-  SavedState saved = SaveState();
-  MakeMove(move);
-  bool legal = !OwnKingAttacked(mover);
-  UnmakeMove(move);
-  RestoreState(saved);
-  return legal;
+  return InGeneratedMoves(move) && KeepsOwnKingSafe(move);
 }
 
 void BeginReplay() {
@@ -500,7 +481,7 @@ void PlayCurrentMove() {
     std::fflush(stdout);
   }
   Pos.SideToMove ^= 1;
-  if (real && OwnKingAttacked(Pos.SideToMove) && !HasLegalEvasion()) {
+  if (real && KingAttacked(Pos.SideToMove) && !HasLegalEvasion()) {
     Announce(Pos.SideToMove == WHITE ? "0-1 {Black mates}\n" : "1-0 {White mates}\n");
   } else if (engineMove && RecordFull()) {
     ClaimDrawForFullRecord();

@@ -32,24 +32,6 @@ Word NthWord(const char* line, int index) {
   }
 }
 
-int PieceCodeOfLetter(char c) {
-  switch (c) {
-    case 'P': return PAWN;
-    case 'N': return KNIGHT;
-    case 'B': return BISHOP;
-    case 'R': return ROOK;
-    case 'Q': return QUEEN;
-    case 'K': return KING;
-    case 'p': return BLACK_BIT + PAWN;
-    case 'n': return BLACK_BIT + KNIGHT;
-    case 'b': return BLACK_BIT + BISHOP;
-    case 'r': return BLACK_BIT + ROOK;
-    case 'q': return BLACK_BIT + QUEEN;
-    case 'k': return BLACK_BIT + KING;
-    default: return 0;
-  }
-}
-
 // Castling rights of the word, without those the placement cannot carry.
 uint8_t CastlingFromWord(const Word& word, const uint8_t* board) {
   uint8_t rights = 0;

@@ -352,3 +352,13 @@ bool PositionIsConsistent() {
   }
   return Pos.ImbalanceKey == ComputeImbalanceKey();
 }
+
+bool KeepsOwnKingSafe(Move move) {
+  const int mover = Pos.SideToMove;
+  const SavedState saved = SaveState();
+  MakeMove(move);
+  const bool safe = !KingAttacked(mover);
+  UnmakeMove(move);
+  RestoreState(saved);
+  return safe;
+}

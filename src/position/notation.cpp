@@ -36,10 +36,7 @@ struct SanWriter {
 };
 
 // The side that has just moved gives check.
-bool MoverGivesCheck() {
-  if (Pos.SideToMove == WHITE) return IsAttackedByWhite(Pos.KingSquare[BLACK]);
-  return IsAttackedByBlack(Pos.KingSquare[WHITE]);
-}
+bool MoverGivesCheck() { return KingAttacked(Pos.SideToMove ^ 1); }
 
 }  // namespace
 

@@ -34,6 +34,25 @@ constexpr int PieceCodeOf(int colour, int type) { return colour == WHITE ? type 
 constexpr int TypeOfCode(int code) { return code & 7; }
 constexpr bool IsBlackCode(int code) { return (code & BLACK_BIT) != 0; }
 
+// FEN letters: PNBRQK for White, pnbrqk for Black; 0 for any other character.
+constexpr int PieceCodeOfLetter(char c) {
+  switch (c) {
+    case 'P': return PAWN;
+    case 'N': return KNIGHT;
+    case 'B': return BISHOP;
+    case 'R': return ROOK;
+    case 'Q': return QUEEN;
+    case 'K': return KING;
+    case 'p': return BLACK_BIT + PAWN;
+    case 'n': return BLACK_BIT + KNIGHT;
+    case 'b': return BLACK_BIT + BISHOP;
+    case 'r': return BLACK_BIT + ROOK;
+    case 'q': return BLACK_BIT + QUEEN;
+    case 'k': return BLACK_BIT + KING;
+    default: return NO_PIECE;
+  }
+}
+
 // Index into PieceBB: White pawn..king = 0..5, Black pawn..king = 6..11.
 constexpr int BBIndex(int colour, int type) { return (colour == WHITE ? 0 : 6) + type - 1; }
 constexpr int BBIndexOfCode(int code) { return (IsBlackCode(code) ? 6 : 0) + TypeOfCode(code) - 1; }
@@ -295,6 +314,10 @@ inline uint8_t RankReach(int s) { return Attacks.RankReach8[FileOf(s)][(Pos.AllO
 bool IsAttacked(int s, int side);
 bool IsAttackedByWhite(int s);
 bool IsAttackedByBlack(int s);
+// True when the king of that colour stands attacked.
+inline bool KingAttacked(int colour) {
+  return colour == WHITE ? IsAttackedByBlack(Pos.KingSquare[WHITE]) : IsAttackedByWhite(Pos.KingSquare[BLACK]);
+}
 Bitboard AttackersOf(int s);
 Bitboard WhiteAttackersOf(int s);
 Bitboard BlackAttackersOf(int s);
@@ -370,6 +393,9 @@ inline void RestoreState(const SavedState& s) {
   Pos.EnPassantBB = s.EnPassantBB;
   Pos.CastleRights = s.CastleRights;
 }
+// Tries a generated move: true when it does not leave the mover's own king
+// attacked. The position, keys and state are as before on return.
+bool KeepsOwnKingSafe(Move move);
 
 // ---------------------------------------------------------------------------
 // Move notation

@@ -37,24 +37,6 @@ bool ReadRecord(FILE* file, char* record) {
   return true;
 }
 
-int PieceCodeOfLetter(char c) {
-  switch (c) {
-    case 'P': return PAWN;
-    case 'N': return KNIGHT;
-    case 'B': return BISHOP;
-    case 'R': return ROOK;
-    case 'Q': return QUEEN;
-    case 'K': return KING;
-    case 'p': return BLACK_BIT + PAWN;
-    case 'n': return BLACK_BIT + KNIGHT;
-    case 'b': return BLACK_BIT + BISHOP;
-    case 'r': return BLACK_BIT + ROOK;
-    case 'q': return BLACK_BIT + QUEEN;
-    case 'k': return BLACK_BIT + KING;
-    default: return 0;
-  }
-}
-
 // Where and why the scan of a record ended.
 enum ScanEnd { SCAN_END_OF_RECORD, SCAN_STOPPED, SCAN_BAD_RANK };
 struct ScanResult {
