@@ -9,7 +9,7 @@ export ASAN_OPTIONS  ?= halt_on_error=1:abort_on_error=1:detect_leaks=1
 export UBSAN_OPTIONS ?= halt_on_error=1:print_stacktrace=1
 
 FUZZ_DIR     ?= build-fuzz
-FUZZ_SECONDS ?= 30
+FUZZ_SECONDS ?= 15
 
 .PHONY: all build run test test-release test-sanitize build-sanitize fuzz fuzz-run bench perft evalbench timebench soak clean
 

@@ -5,7 +5,6 @@
 
 namespace {
 
-constexpr Bitboard Bit(int sq) { return 1ull << sq; }
 constexpr Bitboard RANK_2 = 0x000000000000FF00ull;
 constexpr Bitboard RANK_7 = 0x00FF000000000000ull;
 

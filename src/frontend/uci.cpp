@@ -56,6 +56,20 @@ int Clamp(int64_t value, int low, int high) {
 
 // --- Options ----------------------------------------------------------------
 
+// Resizing re-initialises every table and sets up a new game; the position
+// and game record the interface gave stay as they were, so board, record and
+// repetition history keep agreeing.
+void ResizeKeepingThePosition(int totalMb) {
+  static HashKey keyHistory[KEY_HISTORY_SIZE];
+  const PositionRecord position = Pos;
+  const int16_t halfmoveClock = Game.GameHalfmoveClock;
+  std::memcpy(keyHistory, Game.KeyHistory, sizeof keyHistory);
+  AllocateHashTables(totalMb);
+  Pos = position;
+  Game.GameHalfmoveClock = halfmoveClock;
+  std::memcpy(Game.KeyHistory, keyHistory, sizeof keyHistory);
+}
+
 // The rows of setoption, matched on the words after "name". Numbers outside
 // the announced range are taken as its nearest end. True when a row applied.
 bool SetOption(const UciWord* w, int count) {
@@ -64,7 +78,7 @@ bool SetOption(const UciWord* w, int count) {
   const UciWord w3 = word(2), w4 = word(3), w5 = word(4), w6 = word(5);
   int64_t n = 0;
   if (w3.Is("Hash") && w4.Is("value")) {
-    if (w5.ToInt(n)) AllocateHashTables(Clamp(n, 6, 1024));
+    if (w5.ToInt(n)) ResizeKeepingThePosition(Clamp(n, 6, 1024));
     return true;
   }
   if (w3.Is("Clear") && w4.Is("Hash")) {

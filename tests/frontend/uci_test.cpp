@@ -228,6 +228,19 @@ TEST_F(UciTest, HashResizesWithinTheAnnouncedRange) {
   EXPECT_EQ(Run("setoption name Clear Hash\n"), QUIT_TEXT);
 }
 
+TEST_F(UciTest, AHashChangeKeepsThePositionAndItsRecord) {
+  Run("position startpos moves e2e4 e7e5 g1f3\n");
+  const HashKey key = Pos.Key;
+  const HashKey before = Game.KeyHistory[2];
+  Run("setoption name Hash value 8\n");
+  EXPECT_EQ(Game.GameMoveCount, 3);
+  EXPECT_EQ(Pos.SideToMove, BLACK);
+  EXPECT_EQ(Pos.Board[F3], KNIGHT);
+  EXPECT_EQ(Pos.Key, key);
+  EXPECT_EQ(Game.KeyHistory[2], before) << "repetitions still count";
+  EXPECT_TRUE(PositionIsConsistent());
+}
+
 TEST_F(UciTest, GoParametersInCentiseconds) {
   ParseGo("go wtime 300000 btime 300000\n");
   EXPECT_EQ(Clock.UciTime[WHITE], 30000);
