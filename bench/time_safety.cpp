@@ -145,16 +145,6 @@ Move FindMove(const std::string& text) {
   return 0;
 }
 
-bool HasLegalMove() {
-  Tree.Ply = 1;
-  GenerateAll();
-  const PlyBuckets buckets = Gen.RootBuckets[1];
-  for (int b = 0; b < BUCKET_COUNT; b++)
-    for (int i = 0; i < buckets.Count[b]; i++)
-      if (IsLegalGameMove(buckets.Moves[b][i])) return true;
-  return false;
-}
-
 bool InCheck() { return IsAttacked(Pos.KingSquare[Pos.SideToMove], Pos.SideToMove ^ 1); }
 
 // The budget the engine gives itself for this move, by its own rule.
@@ -264,7 +254,7 @@ void PlayGame(int number, Player players[2], int engineSide, const Control& cont
     PlayCurrentMove();
     // The mover's opponent hears the move next time; the mover already made it.
     lastMove = move;
-    if (!HasLegalMove()) {
+    if (AnyLegalMove() == 0) {
       result = InCheck() ? (Pos.SideToMove == WHITE ? "0-1" : "1-0") : "1/2-1/2";
       reason = InCheck() ? "checkmate" : "stalemate";
       break;

@@ -46,19 +46,6 @@ bool HasLegalEvasion() {
   return false;
 }
 
-// The first legal move of the position, or 0 when there is none.
-Move AnyLegalMove() {
-  Tree.Ply = 1;
-  GenerateAll();
-  const PlyBuckets buckets = Gen.RootBuckets[1];
-  for (int b = 0; b < BUCKET_COUNT; b++) {
-    for (int i = 0; i < buckets.Count[b]; i++) {
-      if (IsLegalGameMove(buckets.Moves[b][i])) return buckets.Moves[b][i];
-    }
-  }
-  return 0;
-}
-
 void OpenLogFiles() {
   // A folder that cannot be written to leaves both null: the engine plays on
   // and every write to them is skipped.
@@ -372,6 +359,19 @@ bool InsufficientMaterial() {
 }
 
 }  // namespace
+
+// The first legal move of the position, or 0 when there is none.
+Move AnyLegalMove() {
+  Tree.Ply = 1;
+  GenerateAll();
+  const PlyBuckets buckets = Gen.RootBuckets[1];
+  for (int b = 0; b < BUCKET_COUNT; b++) {
+    for (int i = 0; i < buckets.Count[b]; i++) {
+      if (IsLegalGameMove(buckets.Moves[b][i])) return buckets.Moves[b][i];
+    }
+  }
+  return 0;
+}
 
 bool DrawnByRule() {
   RecomputeKeys();

@@ -7,6 +7,8 @@
 // True when move is one of the moves GenerateAll produces here (at ply 1) and
 // does not leave the mover's king attacked. Leaves RootBuckets[1] filled.
 bool IsLegalGameMove(Move move);
+// The first legal move of the position, or 0 when there is none.
+Move AnyLegalMove();
 
 // Sets up the game's start position: the standard one, or the set-up position
 // when the game started from one, with its own side to move and en passant

@@ -212,20 +212,6 @@ void SetPosition(const char* line) {
 
 // --- go -----------------------------------------------------------------------
 
-// The move to play when a search was stopped before it had one: the first
-// legal move; 0 when the side to move has none.
-Move FallbackMove() {
-  Tree.Ply = 1;
-  GenerateAll();
-  const PlyBuckets buckets = Gen.RootBuckets[1];
-  for (int b = 0; b < BUCKET_COUNT; b++) {
-    for (int i = 0; i < buckets.Count[b]; i++) {
-      if (IsLegalGameMove(buckets.Moves[b][i])) return buckets.Moves[b][i];
-    }
-  }
-  return 0;
-}
-
 // Prints the move to play and, when the line goes on with a legal reply, the
 // move to ponder on. Only a position without a legal move gets the null move:
 // a search stopped before it had a move (a stop or the end of input at once)
@@ -234,7 +220,7 @@ void PrintBestMove() {
   Move best = Srch.PvTable[0][1];
   Move reply = Srch.PvTable[0][2];
   if (best == 0) {
-    best = FallbackMove();
+    best = AnyLegalMove();  // stopped before the search had a move
     reply = 0;
   }
   char bestText[6] = "0000";

@@ -75,16 +75,6 @@ bool BareMaterial() {
   return Pos.PieceUnits[WHITE] + Pos.PieceUnits[BLACK] <= 3;
 }
 
-bool HasLegalMove() {
-  Tree.Ply = 1;
-  GenerateAll();
-  const PlyBuckets b = Gen.RootBuckets[1];
-  for (int i = 0; i < BUCKET_COUNT; i++)
-    for (int j = 0; j < b.Count[i]; j++)
-      if (IsLegalGameMove(b.Moves[i][j])) return true;
-  return false;
-}
-
 TEST(PolyglotGame, AWholeGameWithPonderingOnBothSides) {
   if (access(POLYGLOT, X_OK) != 0) GTEST_SKIP() << "polyglot is not installed (apt-get install polyglot)";
   vtest::TempDir whiteDir, blackDir;
@@ -126,7 +116,7 @@ TEST(PolyglotGame, AWholeGameWithPonderingOnBothSides) {
     last = text;
 
     const HashKey key = Pos.SideToMove == WHITE ? Pos.Key : ~Pos.Key;
-    if (!HasLegalMove()) {
+    if (AnyLegalMove() == 0) {
       const int us = Pos.SideToMove;
       const bool check = IsAttacked(Pos.KingSquare[us], us ^ 1);
       result = check ? (us == WHITE ? "0-1 mate" : "1-0 mate") : "1/2-1/2 stalemate";
