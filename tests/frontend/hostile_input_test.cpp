@@ -173,16 +173,8 @@ std::vector<PositionRecord> UciPositionsAtGo(const std::string& input) {
       if (!perft) positions.push_back(Pos);
       continue;
     }
-    if (w[0].Is("position")) {
-      UciExecuteLine((line + "\n").c_str());
-    } else if (count >= 5 && w[0].Is("setoption") && w[1].Is("name") && w[2].Is("Hash") && w[3].Is("value")) {
-      // New tables bring a new game; the size itself does not matter here.
-      int64_t n;
-      if (w[4].ToInt(n)) {
-        InitEvalTables();
-        Settings.HashSize = 1u << 20;
-      }
-    }
+    // A hash change keeps the position, so only position lines move it.
+    if (w[0].Is("position")) UciExecuteLine((line + "\n").c_str());
   }
   return positions;
 }
