@@ -136,35 +136,30 @@ void PrintPv(int score, int depth) {
   Emit(text);
 }
 
-void PrintFailHigh(int score, int depth) {
+namespace {
+
+// A fail-high or fail-low line: the move with its mark for xboard, a bound
+// for UCI.
+void PrintBoundLine(int score, int depth, Move move, const char* xboardMark, const char* uciBound) {
   Text text;
   if (Settings.XboardOutput) {
     text.Add("%d %d %" PRId64 " %" PRId64 " ", depth, score, SecondsCs(), Srch.NodeCount);
-    AppendSanMove(text, Srch.PvTable[2][1]);
-    text.Add("!!\n");
+    AppendSanMove(text, move);
+    text.Add("%s\n", xboardMark);
   } else {
-    text.Add("info depth %d score cp %d lowerbound time %" PRId64 " nodes %" PRId64 " pv ", depth, score,
+    text.Add("info depth %d score cp %d %s time %" PRId64 " nodes %" PRId64 " pv ", depth, score, uciBound,
              SecondsCs() * 10, Srch.NodeCount);
-    AppendCoordMove(text, Srch.PvTable[2][1]);
+    AppendCoordMove(text, move);
     text.Add("\n");
   }
   Emit(text);
 }
 
-void PrintFailLow(int score, int depth) {
-  Text text;
-  if (Settings.XboardOutput) {
-    text.Add("%d %d %" PRId64 " %" PRId64 " ", depth, score, SecondsCs(), Srch.NodeCount);
-    AppendSanMove(text, Srch.PvTable[0][1]);
-    text.Add(" --\n");
-  } else {
-    text.Add("info depth %d score cp %d upperbound time %" PRId64 " nodes %" PRId64 " pv ", depth, score,
-             SecondsCs() * 10, Srch.NodeCount);
-    AppendCoordMove(text, Srch.PvTable[0][1]);
-    text.Add("\n");
-  }
-  Emit(text);
-}
+}  // namespace
+
+void PrintFailHigh(int score, int depth) { PrintBoundLine(score, depth, Srch.PvTable[2][1], "!!", "lowerbound"); }
+
+void PrintFailLow(int score, int depth) { PrintBoundLine(score, depth, Srch.PvTable[0][1], " --", "upperbound"); }
 
 void PrintCurrentMove(Move move, int number, int depth) {
   const int64_t elapsed = ElapsedCs();
