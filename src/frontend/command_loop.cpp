@@ -169,11 +169,9 @@ void StartNewGame() {
   ClearFixedLimits();
 }
 
-// "level MOVES MINUTES INCREMENT". A minutes:seconds base reads as its minutes
-// and leaves the increment unread (0). Lines without the first two numbers, or
-// with negative ones, set nothing.
 // "level MOVES BASE INC": BASE in minutes or as minutes:seconds (xboard sends
 // "0:10" for ten seconds), INC in seconds with an optional fraction ("0.1").
+// Lines without the first two numbers, or with negative ones, set nothing.
 void SetLevel(const char* line) {
   const char* p = line;
   SkipWord(p);
