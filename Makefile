@@ -13,7 +13,13 @@ FUZZ_SECONDS ?= 15
 
 .PHONY: all build run test test-release test-sanitize build-sanitize fuzz fuzz-run bench perft evalbench timebench soak clean
 
+# "make EXE=path" (as OpenBench builds engines) also puts the Release engine there.
+EXE ?=
+
 all: build
+ifneq ($(EXE),)
+	cp $(BUILD_DIR)/vessik $(EXE)
+endif
 
 $(BUILD_DIR)/CMakeCache.txt:
 	$(CMAKE) -S . -B $(BUILD_DIR) -DCMAKE_BUILD_TYPE=Release
