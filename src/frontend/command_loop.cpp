@@ -150,6 +150,7 @@ void StartNewGame() {
   ResetGameChat();
   std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
   Game.GameOverMark = 0;
+  Game.GameEnded = false;
   Game.ResignCount = 0;
   Srch.DepthHint = 0;
   Srch.Nps = 20000;
@@ -228,15 +229,77 @@ void MakeBookCommand() {
 
 int SquareOf(char file, char rank) { return ((file - 'a') + 8 * (rank - '1')) & 255; }
 
+// The features of the engine, done=1 last: the interface reads no feature
+// after it.
+void AnswerProtover() {
+  std::printf("feature myname=\"Vessik 4.2\"\n");
+  std::printf("feature setboard=1\n");
+  std::printf("feature analyze=1\n");
+  std::printf("feature ping=1\n");
+  std::printf("feature sigint=0\n");
+  std::printf("feature sigterm=0\n");
+  std::printf("feature memory=1\n");
+  PrintXboardOptionFeatures();
+  std::printf("feature done=1\n");
+  std::fflush(stdout);
+}
+
+bool IsFileLetter(char c) { return c >= 'a' && c <= 'h'; }
+bool IsRankDigit(char c) { return c >= '1' && c <= '8'; }
+
+// A line that is recognisably a coordinate move, legal or not.
+bool LooksLikeMove(const char* line) {
+  return IsFileLetter(line[0]) && IsRankDigit(line[1]) && IsFileLetter(line[2]) && IsRankDigit(line[3]);
+}
+
+// "Illegal move: e2e5": the move as it came, without its line end.
+void RefuseMove(const char* raw) {
+  const char* p = raw;
+  while (*p && !IsBlank(*p)) p++;
+  std::printf("Illegal move: %.*s\n", static_cast<int>(p - raw), raw);
+  std::fflush(stdout);
+}
+
 // A move is accepted only when it is a generated move that does not leave the
-// mover's own king attacked, and while the game record has room for it.
-bool AcceptMove(const char* line) {
-  if (Game.GameMoveCount >= MAX_GAME_MOVES) return false;
+// mover's own king attacked, and while the game record has room for it. Any
+// other move is refused with a message, so that the interface takes it back.
+bool AcceptMove(const char* line, const char* raw) {
+  if (!LooksLikeMove(line)) return false;
   Move move = MoveFromText(line);
-  if (move == 0 || !IsLegalGameMove(move)) return false;
+  if (Game.GameMoveCount >= MAX_GAME_MOVES || move == 0 || !IsLegalGameMove(move)) {
+    RefuseMove(raw);
+    return false;
+  }
   Game.GameMoves[Game.GameMoveCount] = move;
   Game.CurrentMove = move;
   return true;
+}
+
+// "memory N": the tables' share of N megabytes; the game goes on.
+void SetMemory(const char* line) {
+  const char* p = line;
+  SkipWord(p);
+  int32_t mb;
+  if (ScanInt(p, mb) && mb > 0) ResizeTablesKeepingGame(mb);
+}
+
+// "option NAME=VALUE", from the line as typed: names keep their capitals.
+void SetOptionFromInterface(const char* raw) {
+  const char* p = raw;
+  SkipWord(p);
+  SkipBlanks(p);
+  SetXboardOption(p);
+}
+
+// Commands of the interface that need nothing of the engine (the opponent's
+// name and rating, a draw offer, the book and hint requests, ...), and the
+// answers to the features.
+bool IsQuietCommand(const char* line) {
+  static const char* const words[] = {"xboard", "accepted", "rejected", "computer", "name", "random", "draw",
+                                      "hint",   "bk",       "rating",   "ics"};
+  for (const char* w : words)
+    if (FirstWordIs(line, w)) return true;
+  return false;
 }
 
 // Runs one command line; true when control goes back to the game loop.
@@ -249,12 +312,7 @@ bool Execute(const char* line, const char* raw) {
     return true;
   }
   if (FirstWordIs(line, "protover")) {
-    std::printf("feature myname= Vessik 4.2\n");
-    std::printf("feature done=1\n");
-    std::printf("feature setboard=1\n");
-    std::printf("feature analyze=1\n");
-    std::printf("feature ping=1\n");
-    std::fflush(stdout);
+    AnswerProtover();
     return false;
   }
   if (FirstWordIs(line, "ping")) {
@@ -405,7 +463,30 @@ bool Execute(const char* line, const char* raw) {
     SetDepthLimit(line);
     return false;
   }
-  return AcceptMove(line);
+  if (FirstWordIs(line, "post")) {
+    Srch.ThinkingOutput = true;
+    return false;
+  }
+  if (FirstWordIs(line, "nopost")) {
+    Srch.ThinkingOutput = false;
+    return false;
+  }
+  if (FirstWordIs(line, "memory")) {
+    SetMemory(line);
+    return false;
+  }
+  if (FirstWordIs(line, "option")) {
+    SetOptionFromInterface(raw);
+    return false;
+  }
+  if (FirstWordIs(line, "result")) {
+    // The game is over: the engine neither searches nor ponders until the
+    // next game or set-up.
+    Game.GameEnded = true;
+    return false;
+  }
+  if (IsQuietCommand(line)) return false;
+  return AcceptMove(line, raw);
 }
 
 }  // namespace

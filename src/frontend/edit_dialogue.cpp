@@ -1,6 +1,7 @@
 // The xboard edit dialogue: pieces placed one line at a time, then the edited
 // board becomes the start position of a new game record.
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 
 #include "frontend/frontend.h"
@@ -39,6 +40,8 @@ void FinishEdit(int rememberedSide) {
   ResetGameChat();
   Pos.SideToMove = static_cast<uint8_t>(rememberedSide);
   Game.HasSetupStart = true;
+  Game.StartHalfmoveClock = 0;
+  Game.GameEnded = false;
   SaveStartPosition();
   Game.OutOfBook = 1;
 }
@@ -66,9 +69,15 @@ void RunEditDialogue() {
   for (;;) {
     // Lines a search has already read come first. The input's end leaves the
     // dialogue; the command loop then quits.
-    if (!TakePendingLine(line) && ReadLine(line, sizeof line, true) == 0) {
-      Pos = before;
-      return;
+    if (!TakePendingLine(line)) {
+      if (ReadLine(line, sizeof line, true) == 0) {
+        Pos = before;
+        return;
+      }
+      if (Game.LogFile) {
+        std::fputs(line, Game.LogFile);
+        std::fflush(Game.LogFile);
+      }
     }
     if (std::strcmp(line, ".\n") == 0) break;
     if (std::strcmp(line, "c\n") == 0) {

@@ -17,8 +17,31 @@ struct EngineSettings {
   int32_t Strength;        // percent, 0..100
   int MultiPvCount;        // UCI MultiPV, 1 outside UCI
   int XboardOutput;        // 1: xboard thinking lines, 0: UCI info lines
+  bool OwnBook = true;     // the opening book is consulted
+  int32_t MoveOverheadMs;  // UCI: held back from the clock for the move's way to the GUI
 };
 extern EngineSettings Settings;
+
+// --- Options an interface sets ---------------------------------------------------
+// One table serves the UCI option lines and setoption, and the xboard option
+// features and option command.
+void PrintUciOptions();
+// The UCI defaults, set by the handshake (the table sizes are set apart).
+void ResetUciOptions();
+// setoption: the option's name and its value word (null when the line has no
+// "value"). Numbers are taken within the option's range; a check changes from
+// its default only with the exact word of the other state. False when no
+// option of that name applies.
+bool SetUciOption(const char* name, int nameLength, const char* value, int valueLength);
+// The option="..." feature lines of the options a person sets in the engine
+// dialogue of an xboard interface, with their current values.
+void PrintXboardOptionFeatures();
+// The text after "option ": NAME=VALUE. False when it names no such option
+// or the value is not a number.
+bool SetXboardOption(const char* text);
+// Sizes the tables to a total in megabytes (UCI Hash, xboard memory); the
+// position, the game record and its repetition history stay.
+void ResizeTablesKeepingGame(int totalMb);
 
 // Banner, option.txt, table allocation, then the game loop. Returns the exit status.
 int RunEngine();
@@ -45,13 +68,14 @@ bool ParsePlacement(const char* word, int length, uint8_t* board);
 // Sets the position from the FEN fields of a command line. placementWord is the
 // index of the placement among the line's words (1 for "setboard <fen>", 2 for
 // "position fen <fen>"). Missing side, castling and en passant words mean "w",
-// "-" and "-"; the halfmove and move counters are not read. Castling rights
+// "-" and "-"; the move counter is not read. Castling rights
 // that the placement of kings and rooks cannot carry are dropped, and so is an
 // en passant square that no pawn has just passed over or that no enemy pawn
 // can use. A placement that is malformed or unplayable (not one king per side,
 // a pawn on the first or eighth rank, the side not to move in check) is
 // refused: false, and the position and game are left untouched.
-// setboard also makes the position the game's start position.
+// setboard also makes the position the game's start position, whose fifty-move
+// count starts from the FEN's halfmove counter (0 when it has none).
 bool SetupFen(const char* line, int placementWord, bool setboard);
 
 // Replays the game record from its start position and checks the incremental

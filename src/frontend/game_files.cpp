@@ -15,7 +15,7 @@ bool ReadGameName(char* name) {
   ConsoleGotoXY(1, 18);
   std::printf("Please enter your file name(without extention) : ");
   std::fflush(stdout);
-  return ReadWord(name, NAME_SIZE) > 0;
+  return ReadPromptWord(name, NAME_SIZE, Game.LogFile) > 0;
 }
 
 void PutLittleEndian(FILE* f, uint32_t value, int bytes) {
@@ -61,6 +61,7 @@ void SaveGameDialogue() {
   // The SAN needs each move's position, so the game is replayed from its start;
   // the replay ends on the current position.
   static char sans[MAX_GAME_MOVES][SAN_TEXT_SIZE];
+  AlignRecordWithBoard();
   int count = Game.GameMoveCount;
   BeginReplay();
   int made = 0;

@@ -329,11 +329,12 @@ void SearchAndPlay() {
 }
 
 void GamePass() {
-  const bool search =
-      Game.GameOverMark != RESIGNED && (Game.AnalyzeMode || (Pos.SideToMove != Game.HumanColour && !Game.ForceMode));
+  // After "result" the game is over: analysis goes on, play does not.
+  const bool playing = !Game.GameEnded && Pos.SideToMove != Game.HumanColour && !Game.ForceMode;
+  const bool search = Game.GameOverMark != RESIGNED && (Game.AnalyzeMode || playing);
   if (search) {
     SearchAndPlay();
-  } else if (!Game.ForceMode && Game.PonderEnabled && Game.GameOverMark == 0) {
+  } else if (!Game.ForceMode && Game.PonderEnabled && Game.GameOverMark == 0 && !Game.GameEnded) {
     Ponder();
   } else {
     RunCommands(false);
@@ -455,10 +456,24 @@ void RebuildPosition() {
   VerifyPositionKeys();
 }
 
+void AlignRecordWithBoard() {
+  const int startSide = Game.HasSetupStart ? Game.StartPosition.SideToMove : WHITE;
+  if (Pos.SideToMove == (startSide ^ (Game.GameMoveCount & 1))) return;
+  // "white" or "black" handed the move to the other side: no replay of the
+  // record leads to this position any more, so it becomes the game's start.
+  RecomputeKeys();
+  Game.StartHalfmoveClock = Game.GameHalfmoveClock;
+  Game.GameMoveCount = 0;
+  Game.HasSetupStart = true;
+  SaveStartPosition();
+}
+
 void PlayCurrentMove() {
   Move move = Game.CurrentMove;
   Game.CurrentMove = 0;  // played once; a later pass must not make it again
-  if (move == 0 || RecordFull()) return;
+  if (move == 0) return;
+  AlignRecordWithBoard();
+  if (RecordFull()) return;
   RecomputeKeys();
   Game.KeyHistory[Game.GameMoveCount] = Pos.Key;
   Game.GameMoves[Game.GameMoveCount] = move;

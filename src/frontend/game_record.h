@@ -28,6 +28,11 @@ bool ReplayMove(int index, char* san = nullptr);
 // sets GameMoveCount and recomputes the keys).
 int ReplayGame(int moves);
 
+// Makes the position on the board the start of the game record when its side
+// to move is not the one the record gives it (after "white" or "black"), so
+// that board and record agree before a move is recorded or the game saved.
+void AlignRecordWithBoard();
+
 // Compares the incremental keys with keys computed afresh from the board; on
 // a mismatch it reports to standard output and Error.txt and ends the process.
 void VerifyPositionKeys();

@@ -9,6 +9,9 @@
 
 namespace {
 
+// Far past the fifty-move rule's 100, and inside the clock's 16 bits.
+constexpr int MAX_FEN_HALFMOVES = 1000;
+
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 struct Word {
@@ -75,6 +78,19 @@ int EnPassantFromWord(const Word& word, const uint8_t* board, int side) {
   return beside ? sq : -1;
 }
 
+// The halfmove counter of a FEN: digits only, kept within what the record's
+// clock holds; 0 when the field is missing or is not a number.
+int16_t HalfmoveFromWord(const Word& word) {
+  if (!word.Present()) return 0;
+  int value = 0;
+  for (int i = 0; i < word.Length; i++) {
+    const char c = word.Text[i];
+    if (c < '0' || c > '9') return 0;
+    if (value < MAX_FEN_HALFMOVES) value = value * 10 + (c - '0');
+  }
+  return static_cast<int16_t>(value < MAX_FEN_HALFMOVES ? value : MAX_FEN_HALFMOVES);
+}
+
 }  // namespace
 
 bool PlacementPlayable(const uint8_t* board) {
@@ -136,7 +152,8 @@ bool SetupFen(const char* line, int placementWord, bool setboard) {
   RecomputeKeys();
   Pos.ImbalanceKey = ComputeImbalanceKey();
   Game.GameMoveCount = 0;
-  Game.GameHalfmoveClock = 0;
+  // A game set up from the FEN counts the fifty moves from its counter.
+  Game.GameHalfmoveClock = setboard ? HalfmoveFromWord(NthWord(line, placementWord + 4)) : 0;
   // The move that led here, as far as the position tells it: the double step
   // behind an en passant square (so that a stored en passant capture is
   // recognised at the root), otherwise none.
@@ -145,6 +162,8 @@ bool SetupFen(const char* line, int placementWord, bool setboard) {
                                      : 0;
   if (setboard) {
     Game.HasSetupStart = true;
+    Game.StartHalfmoveClock = Game.GameHalfmoveClock;
+    Game.GameEnded = false;
     SaveStartPosition();
   }
   return true;

@@ -44,6 +44,8 @@ void SetDefaultSettings() {
   Settings.Strength = 100;
   Settings.MultiPvCount = 1;
   Settings.XboardOutput = 1;
+  Settings.OwnBook = true;
+  Settings.MoveOverheadMs = 0;
 }
 
 // Reads option.txt as a stream of words. Numbers after the valued keywords
@@ -188,7 +190,9 @@ int RunEngine() {
       return 1;
   }
 
-  std::printf("feature done=1\n");
+  // An xboard interface takes features until done=1; that comes at the end
+  // of the answer to protover, after the features it has to read.
+  std::printf("feature done=0\n");
   std::fflush(stdout);
   Srch.StartSeconds = SecondsNow();
   GameLoop();

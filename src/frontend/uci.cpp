@@ -30,14 +30,7 @@ constexpr int MAX_UCI_DEPTH = 60;
 void PrintIdAndOptions() {
   std::printf("id name Vessik 4.2\n");
   std::printf("id author Ardelis\n");
-  std::printf("option name Ponder type check default true\n");
-  std::printf("option name MultiPV type spin min 1 max 20 default 1\n");
-  std::printf("option name Hash type spin min 6 max 1024 default 16\n");
-  std::printf("option name Clear Hash type button\n");
-  std::printf("option name Positional strength type spin min 0 max 100 default 100\n");
-  std::printf("option name Futility type check default true\n");
-  std::printf("option name Tactical factor type spin min 0 max 60 default 30\n");
-  std::printf("option name Analyse mode type check default false\n");
+  PrintUciOptions();
   std::printf("uciok\n");
   std::fflush(stdout);
 }
@@ -56,62 +49,28 @@ int Clamp(int64_t value, int low, int high) {
 
 // --- Options ----------------------------------------------------------------
 
-// Resizing re-initialises every table and sets up a new game; the position
-// and game record the interface gave stay as they were, so board, record and
-// repetition history keep agreeing.
-void ResizeKeepingThePosition(int totalMb) {
-  static HashKey keyHistory[KEY_HISTORY_SIZE];
-  const PositionRecord position = Pos;
-  const int16_t halfmoveClock = Game.GameHalfmoveClock;
-  std::memcpy(keyHistory, Game.KeyHistory, sizeof keyHistory);
-  AllocateHashTables(totalMb);
-  Pos = position;
-  Game.GameHalfmoveClock = halfmoveClock;
-  std::memcpy(Game.KeyHistory, keyHistory, sizeof keyHistory);
-}
+constexpr int OPTION_NAME_SIZE = 64;
 
-// The rows of setoption, matched on the words after "name". Numbers outside
-// the announced range are taken as its nearest end. True when a row applied.
-bool SetOption(const UciWord* w, int count) {
-  auto word = [&](int i) { return i < count ? w[i] : UciWord{}; };
-  if (!word(0).Is("setoption") || !word(1).Is("name")) return false;
-  const UciWord w3 = word(2), w4 = word(3), w5 = word(4), w6 = word(5);
-  int64_t n = 0;
-  if (w3.Is("Hash") && w4.Is("value")) {
-    if (w5.ToInt(n)) ResizeKeepingThePosition(Clamp(n, 6, 1024));
-    return true;
-  }
-  if (w3.Is("Clear") && w4.Is("Hash")) {
-    ClearHashTables();
-    return true;
-  }
-  if (w3.Is("MultiPV") && w4.Is("value")) {
-    if (w5.ToInt(n)) Settings.MultiPvCount = Clamp(n, 1, MAX_MULTI_PV);
-    return true;
-  }
-  if (w3.Is("Futility") && w4.Is("value")) {
-    // Only the exact word turns it off.
-    Settings.FutilityEnabled = !w5.Is("false");
-    return true;
-  }
-  if (w3.Is("Tactical") && w4.Is("factor") && w5.Is("value")) {
-    if (w6.ToInt(n)) Settings.TacticalFactor = Clamp(n, 0, 60);
-    return true;
-  }
-  if (w3.Is("Analyse") && w4.Is("mode") && w5.Is("value")) {
-    Settings.AnalyseOption = w6.Is("true");
-    return true;
-  }
-  if (w3.Is("Positional") && w4.Is("strength") && w5.Is("value")) {
-    if (w6.ToInt(n)) {
-      // No positional knowledge at all is not offered: 0 means 1 percent.
-      Settings.Strength = Clamp(n, 0, 100);
-      if (Settings.Strength == 0) Settings.Strength = 1;
-      ScaleEvalTables(Settings.Strength);
+// setoption name NAME [value VALUE]: NAME is every word up to "value", with
+// single blanks between them; VALUE is the word after it.
+void SetOption(UciWordReader& words) {
+  UciWord w;
+  if (!words.Next(w) || !w.Is("name")) return;
+  char name[OPTION_NAME_SIZE];
+  int length = 0;
+  bool value = false;
+  while (words.Next(w)) {
+    if (w.Is("value")) {
+      value = true;
+      break;
     }
-    return true;
+    if (length > 0 && length < OPTION_NAME_SIZE - 1) name[length++] = ' ';
+    for (int i = 0; i < w.Length && length < OPTION_NAME_SIZE - 1; i++) name[length++] = w.Text[i];
   }
-  return false;
+  name[length] = 0;
+  UciWord v;
+  if (value && !words.Next(v)) v = UciWord{"", 0};
+  SetUciOption(name, length, value ? v.Text : nullptr, value ? v.Length : 0);
 }
 
 // --- Positions ----------------------------------------------------------------
@@ -138,35 +97,46 @@ void MakeBoardMove(Move move) {
   Pos.SideToMove ^= 1;
 }
 
-void PositionStartpos(UciWordReader& words) {
+// After the start of a game: the moves of the position line go into the game
+// record and onto the board; the first one that is not legal here ends the
+// list, as does the end of the record. The replay then gives the keys, the
+// repetition history and the halfmove clock.
+void RecordMoves(UciWordReader& words) {
   Game.GameOverMark = 0;
-  Game.HasSetupStart = false;
-  NewGame();
+  Game.GameEnded = false;
   Game.ForceMode = 0;
   Game.PonderingNow = 0;
-  Pos.SideToMove = WHITE;
   Game.EngineColour = BLACK;
   Game.HumanColour = WHITE;
   Game.GameMoveCount = 0;
   Tree.Ply = 1;
   UciWord w;
-  if (words.Next(w) && w.Is("moves")) {
-    // Each move goes into the game record and onto the board; the first one
-    // that is not legal here ends the list, as does the end of the record.
-    while (Game.GameMoveCount < MAX_GAME_MOVES && words.Next(w)) {
-      const Move move = LegalMoveOfWord(w);
-      if (move == 0) break;
-      Game.GameMoves[Game.GameMoveCount] = move;
-      if (!ReplayMove(Game.GameMoveCount)) break;
-      Game.GameMoveCount++;
-    }
+  while (Game.GameMoveCount < MAX_GAME_MOVES && words.Next(w)) {
+    const Move move = LegalMoveOfWord(w);
+    if (move == 0) break;
+    Game.GameMoves[Game.GameMoveCount] = move;
+    if (!ReplayMove(Game.GameMoveCount)) break;
+    Game.GameMoveCount++;
   }
   RebuildPosition();
 }
 
+void PositionStartpos(UciWordReader& words) {
+  Game.HasSetupStart = false;
+  NewGame();
+  UciWord w;
+  if (!words.Next(w) || !w.Is("moves")) {
+    UciWordReader none("");
+    RecordMoves(none);
+    return;
+  }
+  RecordMoves(words);
+}
+
 void PositionFen(UciWordReader& words) {
-  // The FEN fields up to "moves": placement, side, castling, en passant (any
-  // of the last three may be missing); the counters are not read.
+  // The FEN fields up to "moves": placement, side, castling, en passant and
+  // the halfmove counter (any but the first may be missing); the move
+  // counter is not read.
   std::strcpy(FenBuffer, "position fen");
   size_t used = std::strlen(FenBuffer);
   UciWord w;
@@ -176,26 +146,18 @@ void PositionFen(UciWordReader& words) {
       moves = true;
       break;
     }
-    if (field >= 4) continue;
+    if (field >= 5) continue;
     FenBuffer[used++] = ' ';
     std::memcpy(FenBuffer + used, w.Text, static_cast<size_t>(w.Length));
     used += static_cast<size_t>(w.Length);
     FenBuffer[used] = 0;
   }
-  // A FEN that cannot be set up leaves the position as it was.
-  if (!SetupFen(FenBuffer, 2, false)) return;
-  Game.GameOverMark = 0;
-  Tree.Ply = 1;
-  if (moves) {
-    // These moves are made on the board only; the game record stays empty.
-    while (words.Next(w)) {
-      const Move move = LegalMoveOfWord(w);
-      if (move == 0) break;
-      MakeBoardMove(move);
-    }
-  }
-  Game.GameHalfmoveClock = 0;
-  VerifyPositionKeys();
+  // A FEN that cannot be set up leaves the position and the game as they were.
+  if (!SetupFen(FenBuffer, 2, true)) return;
+  // The FEN is the start of the game record: its moves count for repetitions
+  // and the fifty-move rule as those of a game from the standard position.
+  UciWordReader none("");
+  RecordMoves(moves ? words : none);
 }
 
 void SetPosition(const char* line) {
@@ -227,7 +189,9 @@ void PrintBestMove() {
   char replyText[6];
   // A search that had a legal move to play found one.
   VESSIK_ASSERT(best == 0 || IsLegalGameMove(best));
-  if (best == 0 || !IsLegalGameMove(best)) {
+  if (best != 0 && !IsLegalGameMove(best)) best = 0;
+  PrintFinalInfo(best);
+  if (best == 0) {
     std::printf("bestmove 0000\n");
     std::fflush(stdout);
     return;
@@ -274,30 +238,31 @@ void Go(const char* line) {
 
 // Executes one line; false after quit.
 bool Execute(const char* line) {
-  UciWord w[6];
-  UciWordReader reader(line);
-  int count = 0;
-  while (count < 6 && reader.Next(w[count])) count++;
-  if (count == 0) return true;
+  UciWordReader words(line);
+  UciWord w;
+  if (!words.Next(w)) return true;
 
-  if (w[0].Is("quit")) {
+  if (w.Is("quit")) {
     Quit();
     return false;
   }
-  if (w[0].Is("isready")) {
+  if (w.Is("isready")) {
     std::printf("readyok\n");
     std::fflush(stdout);
-    return true;
-  }
-  if (SetOption(w, count)) return true;
-  if (w[0].Is("position")) {
+  } else if (w.Is("setoption")) {
+    SetOption(words);
+  } else if (w.Is("ucinewgame")) {
+    // A new game shares nothing with the last one: no stored positions,
+    // evaluations, history or killers.
+    ClearHashTables();
+  } else if (w.Is("position")) {
     SetPosition(line);
-  } else if (w[0].Is("go")) {
+  } else if (w.Is("go")) {
     Go(line);
-  } else if (w[0].Is("uci")) {
+  } else if (w.Is("uci")) {
     // An interface that asks again gets its answer again.
     PrintIdAndOptions();
-  } else if (w[0].Is("bench")) {
+  } else if (w.Is("bench")) {
     RunBench(BENCH_DEPTH, true);
   }
   return true;
@@ -410,10 +375,7 @@ void UciLoop() {
 
 void UciHandshake() {
   Settings.XboardOutput = 0;
-  Settings.FutilityEnabled = true;
-  Settings.Strength = 100;
-  Settings.AnalyseOption = false;
-  Settings.TacticalFactor = 30;
+  ResetUciOptions();
   PrintIdAndOptions();
   AllocateHashTables(16);
   UciLoop();

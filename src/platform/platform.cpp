@@ -152,6 +152,21 @@ int ReadWord(char* buf, int size) {
   return n;
 }
 
+int ReadPromptWord(char* buf, int size, FILE* log) {
+  const int n = ReadWord(buf, size);
+  if (n == 0) return 0;
+  // The answer's line ends here when only blanks follow: that line end is
+  // part of the answer, not an empty line for whoever reads next.
+  int c;
+  while ((c = Peek()) == ' ' || c == '\t' || c == '\r') Take();
+  if (c == '\n') Take();
+  if (log) {
+    std::fprintf(log, "%s\n", buf);
+    std::fflush(log);
+  }
+  return n;
+}
+
 bool InputWaiting() {
   if (In.Start < In.End || In.Ended) return true;
   pollfd p{0, POLLIN, 0};

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdio>
 
 // Ignore SIGINT (xboard sends it to its engines) and SIGPIPE (a GUI that
 // closes its end of the pipe must not kill us in the middle of a write).
@@ -38,6 +39,10 @@ int ReadLine(char* buf, int size, bool dropRest);
 // included, is skipped; the delimiter after the word stays unread.
 // Returns the length, or 0 at end of input.
 int ReadWord(char* buf, int size);
+
+// The answer to a console prompt: ReadWord, then the rest of the line when
+// it is blank, and the answer copied to log (unless null) as a line of its own.
+int ReadPromptWord(char* buf, int size, FILE* log);
 
 // True when the reader's buffer holds bytes or poll() says fd 0 is readable
 // (which includes a closed pipe, so that the end of input is noticed).

@@ -60,7 +60,7 @@ void NewGame() {
   } else {
     SetStandardPosition();
   }
-  Game.GameHalfmoveClock = 0;
+  Game.GameHalfmoveClock = Game.HasSetupStart ? Game.StartHalfmoveClock : 0;
   RecomputeKeys();
 }
 

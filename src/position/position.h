@@ -173,6 +173,7 @@ struct GameRecord {
   int16_t GameHalfmoveClock;
   PositionRecord StartPosition;
   bool HasSetupStart;
+  int16_t StartHalfmoveClock;  // halfmove clock of a set-up start (its FEN's counter)
 
   int EngineColour;      // 1 White, 0 Black
   int HumanColour;
@@ -182,6 +183,7 @@ struct GameRecord {
   uint8_t PonderEnabled;
   uint8_t PonderingNow;
   uint8_t GameOverMark;  // 9 = the engine has resigned
+  bool GameEnded;        // the interface sent "result": no play until a new game or set-up
   uint8_t ResignCount;
   uint8_t OutOfBook;
   uint8_t IncrementMode;

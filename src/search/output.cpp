@@ -103,6 +103,17 @@ void AppendCoordMove(Text& text, Move move) {
   AppendCoordLine(text, line);
 }
 
+// UCI scores: centipawns, or the distance to mate in moves, negative when the
+// engine is mated (-((10000 + score) / 2), rounding toward zero).
+void AppendUciScore(Text& text, int score) {
+  if (score >= 9500)
+    text.Add("score mate %d", (MATE_SCORE - score) / 2);
+  else if (score <= -9500)
+    text.Add("score mate %d", -((MATE_SCORE + score) / 2));
+  else
+    text.Add("score cp %d", score);
+}
+
 void SetSpeed(int64_t nps) { Srch.Nps = static_cast<int32_t>(nps > INT32_MAX ? INT32_MAX : nps); }
 
 }  // namespace
@@ -124,16 +135,40 @@ void PrintPv(int score, int depth) {
   if (Settings.XboardOutput || elapsed <= 0) return;
 
   Text text;
-  if (score >= 9500)
-    text.Add("info depth %d score mate %d", depth, (MATE_SCORE - score) / 2);
-  else if (score <= -9500)
-    text.Add("info depth %d score mate %d", depth, -((MATE_SCORE + score) / 2));
-  else
-    text.Add("info depth %d score cp %d", depth, score);
+  text.Add("info depth %d ", depth);
+  AppendUciScore(text, score);
   text.Add(" time %" PRId64 " nodes %" PRId64 " nps %" PRId64 " pv ", ElapsedMs(), Srch.NodeCount, nps);
   AppendCoordLine(text, line);
   text.Add("\n");
   Emit(text);
+  Srch.ReportedMove = line[0];
+}
+
+void PrintFinalInfo(Move best) {
+  if (best == 0) {
+    // No legal move: mated or stalemated.
+    std::printf(KingAttacked(Pos.SideToMove) ? "info depth 0 score mate 0\n" : "info depth 0 score cp 0\n");
+    std::fflush(stdout);
+    return;
+  }
+  if (best == Srch.ReportedMove) return;
+  const int64_t ms = TickMs() - Srch.StartTicks;
+  const int64_t nps = Srch.NodeCount * 1000 / (ms > 0 ? ms : 1);
+  const int depth = Srch.CompletedDepth > 0 ? Srch.CompletedDepth : Srch.NodeCount > 0 ? 1 : 0;
+  Text text;
+  text.Add("info ");
+  if (Settings.MultiPvCount > 1) text.Add("multipv 1 ");
+  text.Add("depth %d ", depth);
+  AppendUciScore(text, Srch.NodeCount > 0 ? Srch.LastRootScore : 0);
+  text.Add(" time %" PRId64 " nodes %" PRId64 " nps %" PRId64 " pv ", ms > 0 ? ms : 0, Srch.NodeCount, nps);
+  if (best == Srch.PvTable[0][1]) {
+    AppendCoordLine(text, &Srch.PvTable[0][1]);
+  } else {
+    AppendCoordMove(text, best);
+  }
+  text.Add("\n");
+  Emit(text);
+  Srch.ReportedMove = best;
 }
 
 namespace {
@@ -196,8 +231,9 @@ void PrintMultiPv(int, int, int) {
       const MultiPvRecord& r = MultiPv.MultiPvLine[i];
       if (r.FirstMove == 0) continue;  // no line has reached this place yet
       Text text;
-      text.Add("info multipv %d depth %d score cp %d nodes %" PRId64 " time %" PRId64 " nps %" PRId64 " pv ", i,
-               r.Depth, r.Score, Srch.NodeCount, elapsed * 10, Nps(elapsed));
+      text.Add("info multipv %d depth %d ", i, r.Depth);
+      AppendUciScore(text, r.Score);
+      text.Add(" nodes %" PRId64 " time %" PRId64 " nps %" PRId64 " pv ", Srch.NodeCount, elapsed * 10, Nps(elapsed));
       Move line[MAX_LINE_MOVES + 1];
       line[0] = r.FirstMove;
       int n = 1;
@@ -206,6 +242,7 @@ void PrintMultiPv(int, int, int) {
       AppendCoordLine(text, line);
       text.Add("\n");
       std::fputs(text.Data, stdout);
+      if (i == 1) Srch.ReportedMove = r.FirstMove;
     }
   }
   std::fflush(stdout);

@@ -223,6 +223,19 @@ bool LegalAtRoot(Move move) {
   return legal;
 }
 
+// PvTable row 0 from column 2: the rest of the MultiPV line whose first move
+// is the move to play, or nothing when no record holds it.
+void KeepLineOfMovePlayed() {
+  Move* row = Srch.PvTable[0];
+  for (int col = 2; col < PV_SIZE; col++) row[col] = 0;
+  for (int i = 1; i <= MultiPvCount(); i++) {
+    const MultiPvRecord& r = MultiPv.MultiPvLine[i];
+    if (r.FirstMove != row[1] || row[1] == 0) continue;
+    for (int k = 0; k < MULTI_PV_LINE && k + 2 < MAX_PLY && r.Rest[k]; k++) row[k + 2] = r.Rest[k];
+    return;
+  }
+}
+
 }  // namespace
 
 int RootSearch(int alpha, int beta, int depth) {
@@ -388,11 +401,17 @@ int RootSearch(int alpha, int beta, int depth) {
 int Think(int depthHint, int maxDepth) {
   Srch.DrawFlag = false;
   Tree.Ply = 1;
-  if (Book.BookLoaded && !Game.HasSetupStart && !Game.AnalyzeMode && !Srch.UciInfinite) {
+  Srch.CompletedDepth = 0;
+  Srch.ReportedMove = 0;
+  if (Settings.OwnBook && Book.BookLoaded && !Game.HasSetupStart && !Game.AnalyzeMode && !Srch.UciInfinite) {
     const Move bookMove = ProbeBook();
     if (bookMove) {
       Srch.PvTable[2][1] = Srch.PvTable[0][1] = bookMove;
       Srch.PvTable[2][2] = Srch.PvTable[0][2] = 0;
+      // A book move is played without a search: nothing searched, no score.
+      Srch.NodeCount = 0;
+      Srch.LastRootScore = 0;
+      Srch.StartTicks = TickMs();
       return 0;
     }
     Game.OutOfBook = 1;
@@ -494,7 +513,10 @@ int Think(int depthHint, int maxDepth) {
       }
     }
 
-    if (!Srch.StopSearch) Srch.LastRootScore = score;
+    if (!Srch.StopSearch) {
+      Srch.LastRootScore = score;
+      Srch.CompletedDepth = d;
+    }
     // An iteration cut short before its first move keeps the last complete line.
     if (!(Srch.StopSearch && Srch.PvTable[2][1] == 0)) CopyPvToRow0();
     Tree.Ply = 1;
@@ -515,6 +537,9 @@ int Think(int depthHint, int maxDepth) {
   if (Srch.PvTable[0][1] != Srch.RootBestMove)
     for (int col = 2; col < MAX_PLY; col++) Srch.PvTable[0][col] = 0;
   Srch.PvTable[0][1] = Srch.PvTable[2][1] = Srch.RootBestMove;
+  // With several lines the root leaves the last line searched in the table:
+  // the line of the move played is the one its MultiPV record keeps.
+  if (MultiPvCount() > 1) KeepLineOfMovePlayed();
   if (Settings.ChatMode && !Game.PonderingNow) ChatClosingRemark(Srch.LastRootScore);
   if (!Game.PonderingNow) Srch.PreviousScore = Srch.LastRootScore;
   return Srch.LastRootScore;

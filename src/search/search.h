@@ -164,6 +164,8 @@ struct SearchState {
   int64_t ClockStartTicks;     // when the engine's own clock began to run in this search
                                // (the start, or the moment a ponder search became real)
   bool MoveNowRequested;       // "?" or "stop" came before the search had a move
+  int CompletedDepth;          // iterations the current search has completed
+  Move ReportedMove;           // first move of the last whole UCI line printed in this search
 
   // Switches set by the front end. All of them are off by default, which is
   // what tools and tests want: a silent search to a fixed depth.
@@ -322,3 +324,8 @@ void PrintCurrentMove(Move move, int number, int depth);
 void PrintStatus();
 // The MultiPV lines, after the root has recorded a line in MultiPv.
 void PrintMultiPv(int index, int score, int depth);
+// UCI, before bestmove: a whole information line (depth, score, time, nodes,
+// nps and the line) for the move about to be played, unless the last line
+// printed gave it already; for no move at all, the score of the mate or
+// stalemate.
+void PrintFinalInfo(Move best);

@@ -169,6 +169,12 @@ void SearchingLine(const char* line) {
     return;
   }
   if (FirstWordIs(line, "ping")) {
+    // Thinking on its own move, the engine answers after the move: the pong
+    // tells the interface that every command before the ping has taken effect.
+    if (Settings.XboardOutput && !Game.AnalyzeMode) {
+      if (!QueuePendingLine(line)) StopFor(line);
+      return;
+    }
     AnswerPing(line);
     return;
   }
@@ -320,10 +326,16 @@ void AllocateTimeXboard() {
 
 void AllocateTimeUci() {
   const int side = Pos.SideToMove;
-  const int64_t t = Clock.UciTime[side];
+  // The move overhead is never spent: the clock counts as that much shorter
+  // for the budget and for every stop rule, on top of their own reserves.
+  int64_t t = Clock.UciTime[side];
+  if (t > 0) {
+    t -= (Settings.MoveOverheadMs + 9) / 10;
+    if (t < 1) t = 1;
+  }
   const int64_t inc = Clock.UciIncrement[side];
   const int64_t togo = Clock.UciMovesToGo;
-  Clock.EngineClock = Clock.UciTime[side];
+  Clock.EngineClock = static_cast<int32_t>(t);
   Clock.OpponentClock = Clock.UciTime[side ^ 1];
   Clock.ClockKnown = t > 0;
   int64_t b;

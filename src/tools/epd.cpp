@@ -156,7 +156,7 @@ void RunEpdTest() {
   char name[NAME_SIZE];
   std::printf("Please enter your file name ");
   std::fflush(stdout);
-  if (ReadWord(name, sizeof name) == 0) return;
+  if (ReadPromptWord(name, sizeof name, Game.LogFile) == 0) return;
 
   FILE* test = std::fopen(name, "r");
   FILE* result = std::fopen("Result.txt", "w");
@@ -176,7 +176,7 @@ void RunEpdTest() {
   char word[NAME_SIZE];
   std::printf("Please enter time for each move in second: ");
   std::fflush(stdout);
-  if (ReadWord(word, sizeof word) == 0) {
+  if (ReadPromptWord(word, sizeof word, Game.LogFile) == 0) {
     std::fclose(test);
     std::fclose(result);
     return;

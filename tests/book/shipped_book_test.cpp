@@ -83,7 +83,7 @@ TEST_F(ShippedBookPlay, ThinkPlaysBookMovesWithoutSearching) {
     EXPECT_EQ(Think(1, 60), 0);
     Move m = Srch.PvTable[0][1];
     EXPECT_EQ(Srch.PvTable[0][2], 0u);
-    EXPECT_EQ(Srch.NodeCount, 12345);
+    EXPECT_EQ(Srch.NodeCount, 0) << "a book move searches nothing";
     EXPECT_EQ(Game.OutOfBook, 0);
     ASSERT_EQ(vtest::FindGenerated(MoveToCoordString(m)), m) << "ply " << ply;
     Tree.Ply = 1;

@@ -62,7 +62,7 @@ TEST_F(BookLearningTest, AResignedGameForgetsTheSeventhBookMove) {
   // Bg5 in the best class, Be2 below it.
   dir.Write("Book.bin", Record(key, MakeMoveWord(2, 38, BISHOP), 7) + Record(key, MakeMoveWord(5, 12, BISHOP), 5));
   vtest::EngineProcess engine(dir.Path());
-  ASSERT_NE(engine.WaitFor("feature done=1"), "");
+  ASSERT_NE(engine.WaitFor("feature done=0"), "");
   engine.Send("xboard\nnew\nlevel 0 1 0\ntime 300\notim 300\nforce\n" + moves + "go\n");
   ASSERT_EQ(engine.WaitFor("move "), "move c1g5") << engine.Transcript();
   Play("c1g5");

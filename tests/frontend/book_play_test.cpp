@@ -60,11 +60,11 @@ TEST_F(BookInPlay, AnXboardGameOpensWithBookMovesAndNoThinkingLines) {
   vtest::PlayFromStart({});
 
   vtest::EngineProcess engine(dir_.Path());
-  ASSERT_NE(engine.WaitFor("feature done=1"), "");
+  ASSERT_NE(engine.WaitFor("feature done=0"), "");
   // A 40-moves-in-5-minutes game: a search would take seconds and print
   // thinking lines long before it moved.
   engine.Send("xboard\nprotover 2\n");
-  ASSERT_NE(engine.WaitFor("feature ping=1"), "");
+  ASSERT_NE(engine.WaitFor("feature done=1"), "");
   std::string toSend = "new\neasy\nlevel 40 5 0\ntime 30000\notim 30000\ngo\n";
   for (int move = 1; move <= 4; move++) {
     const int64_t start = NowMs();

@@ -237,9 +237,9 @@ TEST(ChatTranscript, TheFirstChecksOfTheOpponentDrawRemarksTheSixthNone) {
   vtest::TempDir dir;
   dir.Write("option.txt", "CHAT=TRUE\n");
   vtest::EngineProcess engine(dir.Path());
-  ASSERT_NE(engine.WaitFor("feature done=1"), "");
+  ASSERT_NE(engine.WaitFor("feature done=0"), "");
   engine.Send("xboard\nprotover 2\n");
-  ASSERT_NE(engine.WaitFor("feature ping=1"), "");
+  ASSERT_NE(engine.WaitFor("feature done=1"), "");
   // Rook against rook: the engine's replies neither check nor capture, and
   // three plies keep the search short and below the depth of its remarks.
   std::string toSend = "easy\nsd 3\nsetboard 7k/8/1r6/8/8/8/8/R5K1 w - - 0 1\nforce\na1a8\ngo\n";

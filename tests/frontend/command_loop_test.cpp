@@ -205,13 +205,20 @@ TEST_F(CommandLoopTest, CastlingCapturesAndEnPassantByCoordinates) {
   ExpectConsistentPosition();
 }
 
-TEST_F(CommandLoopTest, IllegalAndMalformedMovesAreIgnoredSilently) {
+TEST_F(CommandLoopTest, IllegalMovesAreRefusedAndOtherLinesIgnored) {
   Game.ForceMode = 1;
   std::string out = RunLoop(
-      "e2e5\ne7e5\nxyz\n\n1234\ni9i9\na1a1\ne2\nz\xff\xfe\xfd\nprint\n\ne2e4\n");
-  EXPECT_EQ(out, QUIT_TEXT);
+      "e2e5\ne7e5\nxyz\n\n1234\ni9i9\ni1a3\na1a1\ne2\nz\xff\xfe\xfd\nprint\n\ne2e4\n");
+  EXPECT_EQ(out, "Illegal move: e2e5\nIllegal move: e7e5\nIllegal move: a1a1\n" + QUIT_TEXT);
   ASSERT_EQ(Game.GameMoveCount, 1);
   EXPECT_EQ(Game.GameMoves[0], MakeMoveWord(E2, E4, PAWN));
+}
+
+TEST_F(CommandLoopTest, PostAndNopostSwitchTheThinkingLines) {
+  RunLoop("nopost\n");
+  EXPECT_FALSE(Srch.ThinkingOutput);
+  RunLoop("post\n");
+  EXPECT_TRUE(Srch.ThinkingOutput);
 }
 
 TEST_F(CommandLoopTest, MoveLeavingOwnKingAttackedIsRefused) {
@@ -220,7 +227,7 @@ TEST_F(CommandLoopTest, MoveLeavingOwnKingAttackedIsRefused) {
   vtest::LoadFen("4r1k1/8/8/8/8/7b/4N3/4K3 w - - 0 1");
   Game.ForceMode = 1;
   std::string out = RunLoop("e2c3\ne1f1\ne1f2\n");
-  EXPECT_EQ(out, QUIT_TEXT);
+  EXPECT_EQ(out, "Illegal move: e2c3\nIllegal move: e1f1\n" + QUIT_TEXT);
   ASSERT_EQ(Game.GameMoveCount, 1);
   EXPECT_EQ(Game.GameMoves[0], MakeMoveWord(E1, F2, KING));
   // Castling out of check is not generated either.
@@ -296,14 +303,25 @@ TEST_F(CommandLoopTest, ANewMoveAfterUndoOverwritesAndForwardStopsAtAStaleMove) 
   ExpectConsistentPosition();
 }
 
-TEST_F(CommandLoopTest, ReplayStopsWhereTheSideToMoveWasChangedByHand) {
-  // "white" gives White a second move in a row; replaying the record from the
-  // start cannot make that move for Black, so the record ends before it.
+TEST_F(CommandLoopTest, AMoveAfterTheSideWasChangedByHandStartsTheRecordThere) {
+  // "white" gives White a second move in a row: no replay from the standard
+  // start leads there, so the board becomes the start of the game record.
   Game.ForceMode = 1;
   RunLoop("e2e4\nwhite\nd2d4\ne7e5\nundo\n");
-  EXPECT_EQ(Game.GameMoveCount, 1);
-  ExpectSamePlacement(Pos, PositionAfter({"e2e4"}));
+  EXPECT_TRUE(Game.HasSetupStart);
+  EXPECT_EQ(Game.StartPosition.Board[E4], PAWN);
+  EXPECT_EQ(Game.StartPosition.SideToMove, WHITE);
+  ASSERT_EQ(Game.GameMoveCount, 1);
+  EXPECT_EQ(Game.GameMoves[0], MakeMoveWord(D2, D4, PAWN));
+  EXPECT_EQ(Pos.Board[D4], PAWN);
+  EXPECT_EQ(Pos.SideToMove, BLACK);
   ExpectConsistentPosition();
+  // Handing the move over and back before moving changes nothing.
+  ResetGame();
+  Game.ForceMode = 1;
+  RunLoop("e2e4\nwhite\nblack\ne7e5\n");
+  EXPECT_FALSE(Game.HasSetupStart);
+  EXPECT_EQ(Game.GameMoveCount, 2);
 }
 
 TEST_F(CommandLoopTest, NewLeavesASetUpGameForTheStandardOne) {
@@ -349,7 +367,7 @@ TEST_F(CommandLoopTest, LinesLeftByASearchAreProcessedFirstInOrder) {
   vtest::StdinPipe in("d2d4\nd7d5\n");
   testing::internal::CaptureStdout();
   CommandLoop(false);
-  EXPECT_EQ(testing::internal::GetCapturedStdout(), "pong 3\n");
+  EXPECT_EQ(testing::internal::GetCapturedStdout(), "pong 3\nIllegal move: d2d4\n");
   EXPECT_EQ(Game.PendingCount, 0);
   EXPECT_EQ(Game.GameMoveCount, 1);
   EXPECT_EQ(Game.QuitRequested, 0);

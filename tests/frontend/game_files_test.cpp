@@ -17,7 +17,7 @@ const std::string NOT_FOUND = "File not found." + std::string(24, ' ');
 const std::string DISK_FULL = "Disk is full." + std::string(20, ' ');
 
 std::string AfterStartup(const std::string& output) {
-  const std::string done = "feature done=1\n";
+  const std::string done = "feature done=0\n";
   size_t at = output.find(done);
   return at == std::string::npos ? "<no start-up>" + output : output.substr(at + done.size());
 }

@@ -37,7 +37,7 @@ class Player {
   Player(const std::string& dir, bool ponder)
       : process_(dir, POLYGLOT, {"-noini", "-ec", VESSIK_BINARY, "-ed", dir}) {
     process_.Send("xboard\nprotover 2\n");
-    ready_ = !process_.WaitFor("feature done=1", 20000).empty();
+    ready_ = !process_.WaitFor("feature done=0", 20000).empty();
     process_.Send("accepted usermove\nnew\nlevel 0 0:10 0.1\npost\n");
     process_.Send(ponder ? "hard\n" : "easy\n");
   }

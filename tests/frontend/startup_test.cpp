@@ -129,7 +129,7 @@ TEST(Startup, BannerSizesStrengthAndFeatureDoneThenQuit) {
   size_t hash = r.Output.find("Hash Tables: 4MB\n");
   size_t eval = r.Output.find("Hash Eval Table: 2MB\n");
   size_t strength = r.Output.find("Vessik uses 100% of its strength!\n");
-  size_t done = r.Output.find("feature done=1\n");
+  size_t done = r.Output.find("feature done=0\n");
   ASSERT_NE(done, std::string::npos);
   EXPECT_LT(pawn, hash);
   EXPECT_LT(hash, eval);

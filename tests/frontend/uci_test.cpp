@@ -123,13 +123,16 @@ TEST_F(UciTest, ExtraBlanksAndShortFensAreReadByWords) {
   ExpectPosition(PositionAfter("4k3/8/8/8/8/8/4P3/4K3 w - -", {}));
 }
 
-TEST_F(UciTest, FenMovesAreMadeOnTheBoardOnly) {
+TEST_F(UciTest, FenMovesAreTheGameFromTheFen) {
   Run("position startpos moves d2d4\n");
   ASSERT_EQ(Game.GameMoveCount, 1);
-  Run("position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 0 1 moves e2e4 e8d7 e1e2\n");
-  EXPECT_EQ(Game.GameMoveCount, 0);
-  EXPECT_EQ(Game.GameHalfmoveClock, 0);
+  Run("position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 7 1 moves e2e4 e8d7 e1e2\n");
+  EXPECT_EQ(Game.GameMoveCount, 3);
+  EXPECT_TRUE(Game.HasSetupStart);
+  EXPECT_EQ(Game.GameHalfmoveClock, 2) << "from the FEN's 7; the pawn move set it back";
   ExpectPosition(PositionAfter("4k3/8/8/8/8/8/4P3/4K3 w - -", {"e2e4", "e8d7", "e1e2"}));
+  Run("position fen 4k3/8/8/8/8/8/4P3/4K3 w - - 37 1 moves e1d2\n");
+  EXPECT_EQ(Game.GameHalfmoveClock, 38);
 }
 
 TEST_F(UciTest, AnIllegalMoveEndsTheListThere) {

@@ -21,12 +21,15 @@ const std::string HANDSHAKE =
     "option name Futility type check default true\n"
     "option name Tactical factor type spin min 0 max 60 default 30\n"
     "option name Analyse mode type check default false\n"
+    "option name Threads type spin min 1 max 1 default 1\n"
+    "option name Move Overhead type spin min 0 max 5000 default 50\n"
+    "option name OwnBook type check default true\n"
     "uciok\n";
 const std::string RESIZE_16 = "Hash Eval Table: 2MB\nPawn Hash : 6MB\nHash Tables: 8MB\n";
 
 // What the engine wrote after its start-up lines.
 std::string AfterStartup(const std::string& output) {
-  const std::string done = "feature done=1\n";
+  const std::string done = "feature done=0\n";
   size_t at = output.find(done);
   if (at == std::string::npos) return "<no start-up>" + output;
   return output.substr(at + done.size());

@@ -25,7 +25,7 @@ inline int64_t NowMs() {
 inline void Sleep(int ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }
 
 inline std::string AfterStartup(const std::string& output) {
-  const std::string done = "feature done=1\n";
+  const std::string done = "feature done=0\n";
   const size_t at = output.find(done);
   return at == std::string::npos ? "<no start-up>" + output : output.substr(at + done.size());
 }
@@ -57,7 +57,7 @@ inline std::string Replies(const std::string& input) {
 // An engine started in a fresh folder, past its start-up lines.
 class Engine {
  public:
-  Engine() : process_(dir_.Path()) { EXPECT_NE(process_.WaitFor("feature done=1"), ""); }
+  Engine() : process_(dir_.Path()) { EXPECT_NE(process_.WaitFor("feature done=0"), ""); }
   ~Engine() {
     process_.Send("quit\n");
     process_.Wait(5000);

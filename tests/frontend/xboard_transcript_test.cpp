@@ -11,9 +11,9 @@ namespace {
 const std::string QUIT_TEXT = "\nPlease wait...\n\n";
 
 // What the engine wrote after its start-up lines (banner, table sizes,
-// strength, "feature done=1").
+// strength, "feature done=0").
 std::string AfterStartup(const std::string& output) {
-  const std::string done = "feature done=1\n";
+  const std::string done = "feature done=0\n";
   size_t at = output.find(done);
   if (at == std::string::npos) return "<no start-up>" + output;
   return output.substr(at + done.size());
@@ -35,14 +35,21 @@ Session Talk(const std::string& input) {
   return Talk(input, dir);
 }
 
-TEST(XboardTranscript, ProtoverAnswersTheFiveFeatureLinesInOrder) {
-  Session s = Talk("xboard\nprotover 2\nquit\n");
+TEST(XboardTranscript, ProtoverAnswersTheFeaturesWithDoneLast) {
+  Session s = Talk("xboard\nprotover 2\naccepted myname\nrejected sigint\nquit\n");
   EXPECT_EQ(s.Replies,
-            "feature myname= Vessik 4.2\n"
-            "feature done=1\n"
+            "feature myname=\"Vessik 4.2\"\n"
             "feature setboard=1\n"
             "feature analyze=1\n"
-            "feature ping=1\n" +
+            "feature ping=1\n"
+            "feature sigint=0\n"
+            "feature sigterm=0\n"
+            "feature memory=1\n"
+            "feature option=\"Positional strength -spin 100 0 100\"\n"
+            "feature option=\"Futility -check 0\"\n"
+            "feature option=\"Tactical factor -spin 25 0 60\"\n"
+            "feature option=\"OwnBook -check 1\"\n"
+            "feature done=1\n" +
                 QUIT_TEXT);
   EXPECT_EQ(s.ExitStatus, 0);
 }
@@ -69,9 +76,12 @@ TEST(XboardTranscript, EndOfInputActsAsQuitAndClosesTheLog) {
   EXPECT_EQ(dir.Read("Error.txt"), "");
 }
 
-TEST(XboardTranscript, IllegalAndUnknownLinesDrawNoReply) {
-  Session s = Talk("force\ne2e5\ne7e5\nhello\nprint\n\nforce\nping 1\nquit\n");
-  EXPECT_EQ(s.Replies, "pong 1\n" + QUIT_TEXT);
+TEST(XboardTranscript, IllegalMovesAreRefusedAndUnknownLinesIgnored) {
+  Session s = Talk("force\ne2e5\nE7E5\nhello\nprint\n\nforce\nping 1\nquit\n");
+  EXPECT_EQ(s.Replies, "Illegal move: e2e5\nIllegal move: E7E5\npong 1\n" + QUIT_TEXT);
+  // After a mate every move is refused.
+  EXPECT_EQ(Talk("force\nf2f3\ne7e5\ng2g4\nd8h4\ne2e4\nquit\n").Replies,
+            "0-1 {Black mates}\nIllegal move: e2e4\n" + QUIT_TEXT);
 }
 
 TEST(XboardTranscript, MateIsAnnouncedAfterTheMatingMove) {

@@ -138,7 +138,7 @@ TEST_F(OutputTest, AnalysisStatusLine) {
       << "never a negative count";
 }
 
-TEST_F(OutputTest, MultiPvLinesAlwaysInCentipawns) {
+TEST_F(OutputTest, MultiPvLinesGiveMatesAsMates) {
   TwoSecondsIn();
   Settings.MultiPvCount = 2;
   Srch.Nps = 1000;
@@ -147,7 +147,7 @@ TEST_F(OutputTest, MultiPvLinesAlwaysInCentipawns) {
   MultiPv.MultiPvLine[2] = {7, 15, G1F3, {0}};
   const std::string out = Printed([] { PrintMultiPv(2, 15, 7); });
   EXPECT_TRUE(Matches(out,
-                      "info multipv 1 depth 7 score cp 9990 nodes 12345 time 20[0-9]0 nps 61[0-9]{2} pv e2e4 e7e5 g1f3 \n"
+                      "info multipv 1 depth 7 score mate 5 nodes 12345 time 20[0-9]0 nps 61[0-9]{2} pv e2e4 e7e5 g1f3 \n"
                       "info multipv 2 depth 7 score cp 15 nodes 12345 time 20[0-9]0 nps 61[0-9]{2} pv g1f3 \n"))
       << out;
   Srch.Nps = 20000000;

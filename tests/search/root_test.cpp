@@ -195,6 +195,11 @@ TEST_F(RootTest, MultiPvKeepsTheBestLinesInOrder) {
   EXPECT_NE(lines[2].FirstMove, lines[3].FirstMove);
   EXPECT_NE(lines[1].FirstMove, lines[3].FirstMove);
   EXPECT_EQ(MultiPv.WorstMultiPvScore, lines[3].Score);
+  // The reply to ponder on belongs to the line of the move played, not to
+  // the line searched last.
+  EXPECT_NE(lines[1].Rest[0], 0u);
+  EXPECT_EQ(Srch.PvTable[0][2], lines[1].Rest[0]);
+  EXPECT_EQ(Srch.PvTable[0][3], lines[1].Rest[1]);
   // The best line agrees with the single-line search of the same depth.
   const MultiPvRecord best = lines[1];
   Settings.MultiPvCount = 1;

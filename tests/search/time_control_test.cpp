@@ -152,6 +152,15 @@ TEST_F(TimeControlTest, UciBudgetsUseTheSideToMove) {
   Clock.UciIncrement[BLACK] = 0;
   AllocateTimeUci();
   EXPECT_EQ(Clock.MoveTimeBudget, 400) << "no first-search bonus in UCI";
+  // The move overhead counts as clock already gone, for every rule.
+  Settings.MoveOverheadMs = 55;
+  AllocateTimeUci();
+  EXPECT_EQ(Clock.EngineClock, 20000 - 6);
+  Clock.UciTime[BLACK] = 3;
+  AllocateTimeUci();
+  EXPECT_EQ(Clock.EngineClock, 1) << "a clock is never taken as gone";
+  EXPECT_TRUE(Clock.ClockKnown);
+  Settings.MoveOverheadMs = 0;
 }
 
 TEST_F(TimeControlTest, TheFirstTwoIterationsAreNeverStoppedByTheBudget) {
@@ -331,11 +340,11 @@ TEST_F(SearchInputTest, MoveNowWaitsForAMove) {
   EXPECT_TRUE(Srch.StopSearch);
 }
 
-TEST_F(SearchInputTest, PingIsAnsweredAndOtherLinesWaitInOrder) {
+TEST_F(SearchInputTest, PingWaitsForTheMoveWithTheOtherLines) {
   const std::string out = Poll("ping 7\ntime 300\nresult 1-0 {White mates}\nsetboard 8/8/8/8/8/8/8/K6k w - - 0 1\n");
-  EXPECT_EQ(out, "pong 7\n");
+  EXPECT_EQ(out, "") << "the pong follows the move";
   EXPECT_FALSE(Srch.StopSearch);
-  EXPECT_EQ(Pending(), (std::vector<std::string>{"time 300\n", "result 1-0 {White mates}\n",
+  EXPECT_EQ(Pending(), (std::vector<std::string>{"ping 7\n", "time 300\n", "result 1-0 {White mates}\n",
                                                  "setboard 8/8/8/8/8/8/8/K6k w - - 0 1\n"}))
       << "whole lines, none lost";
   EXPECT_EQ(Clock.EngineClock, 100000) << "a clock line while thinking waits for the command loop";
@@ -396,7 +405,8 @@ TEST_F(SearchInputTest, LongLinesAreCutAndEveryLineIsLogged) {
   Poll(longLine + "ping 2\n");
   Game.LogFile = nullptr;
   std::vector<std::string> lines = Pending();
-  ASSERT_EQ(lines.size(), 1u);
+  ASSERT_EQ(lines.size(), 2u);
+  EXPECT_EQ(lines[1], "ping 2\n");
   EXPECT_EQ(lines[0].size(), static_cast<size_t>(PENDING_LINE_SIZE - 1));
   EXPECT_EQ(lines[0].back(), '\n');
   std::rewind(log);

@@ -36,7 +36,7 @@ std::string ResultLine(int number, const std::string& solution, const std::strin
 // The engine's replies after start-up, with the value of every "Static = "
 // line replaced by "N" (the evaluation is not what is tested here).
 std::string Replies(const std::string& output) {
-  const std::string done = "feature done=1\n";
+  const std::string done = "feature done=0\n";
   const size_t at = output.find(done);
   if (at == std::string::npos) return "<no start-up>" + output;
   const std::string in = output.substr(at + done.size());
@@ -84,7 +84,7 @@ TEST(EpdRunner, EachPositionIsSearchedForTheTimeGiven) {
   vtest::TempDir dir;
   dir.Write("test.epd", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Nh3;\n");
   vtest::EngineProcess engine(dir.Path());
-  ASSERT_NE(engine.WaitFor("feature done=1"), "");
+  ASSERT_NE(engine.WaitFor("feature done=0"), "");
   const auto start = std::chrono::steady_clock::now();
   engine.Send("testepd\ntest.epd\n1\n");
   ASSERT_NE(engine.WaitFor("Position# 2 analysing", 20000), "");
