@@ -1,0 +1,104 @@
+// The fresh in-process engine of the tests. Everything that knows how the
+// engine's records are set up for a search lives here, so that the tests
+// themselves speak only of positions, moves and results.
+#include "support/engine.h"
+
+#include "book/book.h"
+#include "eval/eval.h"
+#include "frontend/frontend.h"
+#include "frontend/game_record.h"
+#include "search/search.h"
+
+namespace vtest {
+
+namespace {
+
+void AllocateSmallTables() {
+  static bool done = false;
+  if (done) return;
+  Settings.HashSize = 1u << 20;
+  Settings.EvalHashSize = 256u << 10;
+  Settings.PawnHashSize = 24u * 4096;
+  ASSERT_EQ(AllocateTableBlocks(), 0);
+  done = true;
+}
+
+}  // namespace
+
+void FreshEngine() {
+  AllocateSmallTables();
+  Settings.FutilityEnabled = true;
+  Settings.TacticalFactor = 30;
+  Settings.Strength = 100;
+  Settings.MultiPvCount = 1;
+  Settings.XboardOutput = 0;
+  Settings.ChatMode = false;
+  Settings.Quantization = false;
+  Settings.QuickPv = false;
+  Settings.AnalyseOption = false;
+  Settings.OwnBook = true;
+  Settings.MoveOverheadMs = 0;
+  Srch.FixedDepth = true;
+  Srch.InputPollingAllowed = false;
+  Srch.ThinkingOutput = false;
+  Srch.UciInfinite = Srch.UciPonder = Srch.TestSuiteRunning = false;
+  Book.BookLoaded = 0;
+  Book.RecordCount = 0;
+  Game = GameRecord{};
+  Clock = TimeControlState{};
+  Tree.Ply = 1;
+  ResetEvalTables();
+  ResetSearchForNewGame();  // every start-up table, a new game, empty tables
+  Book.BookLoaded = 0;      // no Book.bin is read by the tests
+  Book.RecordCount = 0;
+  Tree.Ply = 1;
+  Tree.MoveAtPly[1] = 0;
+}
+
+bool SetFen(const std::string& fen) {
+  Tree.Ply = 1;
+  return SetupFen(("setboard " + fen).c_str(), 1, true);
+}
+
+Move FindMove(const std::string& coord) {
+  Tree.Ply = 1;
+  GenerateAll();
+  const PlyBuckets& b = Gen.RootBuckets[1];
+  for (int i = 0; i < BUCKET_COUNT; i++)
+    for (int j = 0; j < b.Count[i]; j++)
+      if (MoveToCoordString(b.Moves[i][j]) == coord) return b.Moves[i][j];
+  return 0;
+}
+
+std::vector<Move> LegalMoves() {
+  Tree.Ply = 1;
+  GenerateAll();
+  const PlyBuckets buckets = Gen.RootBuckets[1];
+  std::vector<Move> legal;
+  for (int i = 0; i < BUCKET_COUNT; i++)
+    for (int j = 0; j < buckets.Count[i]; j++)
+      if (KeepsOwnKingSafe(buckets.Moves[i][j])) legal.push_back(buckets.Moves[i][j]);
+  return legal;
+}
+
+bool Play(const std::vector<std::string>& moves) {
+  for (const std::string& coord : moves) {
+    const Move m = FindMove(coord);
+    if (m == 0 || !IsLegalGameMove(m) || Game.GameMoveCount >= MAX_GAME_MOVES) return false;
+    Game.CurrentMove = m;
+    Game.ForceMode = 1;
+    PlayCurrentMove();
+  }
+  Game.ForceMode = 0;
+  return true;
+}
+
+std::string Coord(Move move) { return MoveToCoordString(move); }
+
+SearchResult SearchDepth(int depth) {
+  Tree.Ply = 1;
+  const int score = Think(1, depth);
+  return {Srch.PvTable[0][1], Srch.PvTable[0][2], score, static_cast<long long>(Srch.NodeCount)};
+}
+
+}  // namespace vtest
