@@ -131,6 +131,7 @@ const std::pair<const char*, std::vector<Expect>> kCases[] = {
     {"6k1/3ppppp/8/8/8/8/3PPPPP/3K1R2 w - -", {{PIECES, 4 - 12}}},  // the open files out of reach
     {"k7/2R1R3/8/8/8/8/8/4K3 w - -", {{PIECES, 4 + 6 + 2 * 24 + 2 * (30 + 16)}}},  // the seventh, king on the eighth
     {"8/2R1R3/k7/8/8/8/8/4K3 w - -", {{PIECES, 4 + 6 + 2 * 24}}},
+    {"k7/2QR4/8/8/8/8/8/4K3 w - -", {{PIECES, 6 + 30 + 16 + 24 + 3 + 10}}},  // and a queen beside a rook
     {"4k3/8/8/8/8/8/8/RN2K3 w - -", {{PIECES, -15 - 20 + 24}}}, {"4k3/8/8/8/8/8/8/R1N1K3 w - -", {{PIECES, -15 + 24}}},
     // Queens: the proximity to the king's file, the safer king.
     {"4k3/8/8/8/8/8/8/3QK3 w - -", {{PIECES, 0}, {ATTACK_ON_BLACK, 5}, {PIECES_DANGERS, 30, 5}, {PIECES_DANGERS, 0, 105}}},

@@ -76,7 +76,7 @@ TEST_F(WeightTables, ImbalanceRulesAndColourSwaps) {
   auto at = [](int minors, int majors, bool whiteQueen, bool blackQueen) {
     return EvalTables.ImbalanceTable[(minors + 8) | (majors + 8) << 4 | whiteQueen << 8 | blackQueen << 9];
   };
-  // Minor pieces and rooks (a queen two) ahead, the queens: the bonus.
+  // Minor pieces ahead, rooks ahead (a queen counts two), a White and a Black queen present: the bonus.
   const int rules[][5] = {{0, 0, 1, 1, 0},     {1, 0, 0, 0, 120},   {2, -1, 0, 0, 120}, {1, -1, 0, 0, -30},
                           {3, -2, 1, 1, 120},  {2, -2, 1, 1, 0},    {1, 3, 0, 0, 0},    {0, 1, 0, 0, 120},
                           {0, 0, 1, 0, 60}};
