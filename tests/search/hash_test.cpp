@@ -1,299 +1,124 @@
-// Transposition table probe and store, the move-only entries, clearing, and
-// the sizing and reallocation of the tables.
-#include <fcntl.h>
-#include <gtest/gtest.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+// The transposition tables: what a probe gives back after given stores, the
+// layout and replacement of the entries, clearing, and the table sizes.
 #include <cstring>
-#include <string>
 
-#include "eval/eval.h"
 #include "frontend/frontend.h"
 #include "search/search.h"
+#include "support/engine.h"
 
 namespace {
 
-class HashTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    Settings.HashSize = 1u << 20;
-    Settings.EvalHashSize = 64u << 10;
-    Settings.PawnHashSize = 24u * 2048;
-    ASSERT_EQ(AllocateTableBlocks(), 0);
-    ClearHashTables();
-    Tables.HashMask = Tables.HashBytes / 32 - 1;
-    Srch.SearchAge = 1;
-    Srch.RepetitionSeen = 0;
-    Tree.Ply = 1;
-    Pos.Key = 0x0123456789ABCDEFull;
-    Pos.SideToMove = WHITE;
-  }
+constexpr int X = HASH_EXACT, U = HASH_UPPER, L = HASH_LOWER, MISS = HASH_MISS;
 
-  uint32_t Index() const { return KeyLow(FoldSide(Pos.Key, Pos.SideToMove)) & Tables.HashMask; }
-  HashEntry& Deep() { return Tables.DepthPreferredTable[Index()]; }
-  HashEntry& Always() { return Tables.AlwaysReplaceTable[Index()]; }
+struct Stored { int Ply, Score, Depth, Bound, Threat, Best; };  // Depth -1: StoreHashMove(Best)
 
-  int Probe(int depth, int beta, int& score, Move& move, int& threat, int& nullAllowed, int units = 31) {
-    move = 0;
-    threat = 0;
-    return ProbeHash(depth, score, move, threat, units, nullAllowed, beta);
-  }
+struct ProbeCase {
+  const char* Name;
+  std::vector<Stored> Stores;                      // at the position's key, in one search
+  int Ply, Depth, Beta, Units, Black, Repetition;  // the probe, with Black to move / after a repetition
+  int Bound, Score, Best, Threat, NullAllowed;     // Score not checked for a miss without a move
 };
 
-int StoredScore(const HashEntry& e) { return static_cast<int>(e.DataLow & 0x1FFFF) - 65536; }
-int StoredDepth(const HashEntry& e) { return static_cast<int>((e.DataLow >> 17) & 0x1FFF); }
+// clang-format off
+const ProbeCase PROBES[] = {
+    {"MateScoresRelativeToTheNode", {{3, 9900, 240, X, 0, 0x1234}}, 5, 240, 10000, 31, 0, 0, X, 9898, 0x1234, 0, 1},
+    {"MatedScoresAndTheThreatFlag", {{3, -9900, 240, U, 1, 0}}, 5, 240, 10000, 31, 0, 0, U, -9898, 0, 1, 0},
+    {"TheSideToMoveIsInTheKey", {{1, 50, 120, X, 0, 7}}, 1, 60, 100, 31, 1, 0, MISS, 0, 0, 0, 1},
+    {"AShallowerEntryIsProbedFirst", {{1, 10, 600, X, 0, 16}, {1, 20, 120, L, 0, 32}}, 1, 120, 0, 31, 0, 0,
+     L, 20, 32, 0, 1},
+    {"TooShallowThereItsMoveAndTheDeepResult", {{1, 10, 600, X, 0, 16}, {1, 20, 120, L, 0, 32}}, 1, 480, 0, 31, 0, 0,
+     X, 10, 32, 0, 1},
+    {"TooShallowInBoth", {{1, 10, 600, X, 0, 16}}, 1, 660, 0, 31, 0, 0, MISS, 10, 16, 0, 1},
+    {"AnUpperBoundWithinTheReductionForbidsNull", {{1, -50, 200, U, 0, 48}}, 1, 360, 0, 20, 0, 0, MISS, -50, 48, 0, 0},
+    {"FewPiecesMeanTheLargerReduction", {{1, -50, 200, U, 0, 48}}, 1, 460, 0, 20, 0, 0, MISS, -50, 48, 0, 1},
+    {"BetaNotAboveTheBoundKeepsNull", {{1, -50, 200, U, 0, 48}}, 1, 200, -60, 31, 0, 0, U, -50, 48, 0, 1},
+    {"AfterARepetitionOnlyTheMove", {{1, -50, 200, U, 0, 48}}, 1, 60, 0, 31, 0, 1, MISS, -50, 48, 0, 0},
+    {"AMoveOnlyEntryNeverCutsOff", {{1, 0, -1, 0, 0, 0x5678}}, 1, 600, -10001, 31, 0, 0, L, -65536, 0x5678, 0, 1},
+    {"AMoveOnlyEntryBeyondItsDepth", {{1, 0, -1, 0, 0, 0x5678}}, 1, 3000, 0, 31, 0, 0, MISS, -65536, 0x5678, 0, 1},
+};
+// clang-format on
 
-TEST_F(HashTest, MateScoresAreStoredRelativeToTheNode) {
-  Tree.Ply = 3;
-  StoreHash(9900, 240, HASH_EXACT, 0, 0x1234);
-  EXPECT_EQ(StoredScore(Deep()), 9902);
-  EXPECT_EQ(StoredDepth(Deep()), 240);
-  EXPECT_EQ(Deep().DataHigh, (0x1234u << 4) | 1u);
+void PrintTo(const ProbeCase& c, std::ostream* os) { *os << c.Name; }
+class HashProbe : public vtest::EngineTest, public testing::WithParamInterface<ProbeCase> {};
 
-  Tree.Ply = 5;
+TEST_P(HashProbe, Gives) {
+  const ProbeCase& c = GetParam();
+  Srch.SearchAge = 1;
+  for (const Stored& s : c.Stores) {
+    Tree.Ply = s.Ply;
+    s.Depth < 0 ? StoreHashMove(s.Best) : StoreHash(s.Score, s.Depth, s.Bound, s.Threat, s.Best);
+  }
+  Tree.Ply = c.Ply;
+  Pos.SideToMove = c.Black ? BLACK : WHITE;
+  Srch.RepetitionSeen = c.Repetition;
   int score = 0, threat = 0, nullAllowed = 1;
   Move move = 0;
-  EXPECT_EQ(Probe(240, 10000, score, move, threat, nullAllowed), HASH_EXACT);
-  EXPECT_EQ(score, 9898);
-  EXPECT_EQ(move, 0x1234u);
-
-  Tree.Ply = 3;
-  StoreHash(-9900, 240, HASH_UPPER, 1, 0);
-  EXPECT_EQ(StoredScore(Deep()), -9902);
-  Tree.Ply = 5;
-  EXPECT_EQ(Probe(240, 10000, score, move, threat, nullAllowed), HASH_UPPER);
-  EXPECT_EQ(score, -9898);
-  EXPECT_EQ(threat, 1);
+  EXPECT_EQ(ProbeHash(c.Depth, score, move, threat, c.Units, nullAllowed, c.Beta), c.Bound);
+  if (c.Bound == MISS && !c.Best) score = c.Score;  // a miss without a move leaves the score alone
+  EXPECT_EQ(std::vector<int>({score, static_cast<int>(move), threat, nullAllowed}),
+            std::vector<int>({c.Score, c.Best, c.Threat, c.NullAllowed})) << "score, move, threat, null move allowed";
 }
+INSTANTIATE_TEST_SUITE_P(Cases, HashProbe, testing::ValuesIn(PROBES), [](const auto& i) { return i.param.Name; });
 
-TEST_F(HashTest, TheSideToMoveIsFoldedIntoTheKey) {
-  StoreHash(50, 120, HASH_EXACT, 0, 7);
-  Pos.SideToMove = BLACK;
-  int score = 0, threat = 0, nullAllowed = 1;
-  Move move = 0;
-  EXPECT_EQ(Probe(60, 100, score, move, threat, nullAllowed), HASH_MISS);
-  EXPECT_EQ(move, 0u);
-  Pos.SideToMove = WHITE;
-  EXPECT_EQ(Probe(60, 100, score, move, threat, nullAllowed), HASH_EXACT);
-  EXPECT_EQ(score, 50);
-}
+using HashTable = vtest::EngineTest;
 
-TEST_F(HashTest, MoveOnlyEntriesGiveTheirMoveButNeverACutOff) {
-  StoreHashMove(0x5678);
-  EXPECT_EQ(Always().DataLow, MOVE_ONLY_DATA);
-  EXPECT_EQ(Always().DataHigh, (0x5678u << 4) | 1u);
-  EXPECT_EQ(StoredScore(Always()), -65536);
-  EXPECT_EQ(StoredDepth(Always()), 2400);
-
-  int score = 0, threat = 0, nullAllowed = 1;
-  Move move = 0;
-  int bound = Probe(600, -10001, score, move, threat, nullAllowed);
-  EXPECT_EQ(move, 0x5678u);
-  EXPECT_EQ(bound, HASH_LOWER);
-  EXPECT_LT(score, -10001);  // a lower bound below every window: no cut-off
-  EXPECT_EQ(nullAllowed, 1);
-  // Deeper than the entry: a miss that still supplies the move.
-  EXPECT_EQ(Probe(3000, 0, score, move, threat, nullAllowed), HASH_MISS);
-  EXPECT_EQ(move, 0x5678u);
-}
-
-TEST_F(HashTest, StoreHashMoveReplacesOnlyTheMoveOfAMatchingEntry) {
-  StoreHash(33, 300, HASH_LOWER, 1, 0x111);
-  HashEntry before = Deep();
+TEST_F(HashTable, EntryLayoutReplacementAndClearing) {
+  auto deep = [] { return Tables.DepthPreferredTable[KeyLow(Pos.Key) & Tables.HashMask]; };
+  auto always = [] { return Tables.AlwaysReplaceTable[KeyLow(Pos.Key) & Tables.HashMask]; };
+  Srch.SearchAge = 1;
+  StoreHash(-300, 600, U, 1, 0x1234);
+  EXPECT_EQ(deep().DataLow, (65536u - 300) | 600u << 17 | 1u << 30) << "score, depth, bound";
+  EXPECT_EQ(deep().DataHigh, 0x1234u << 4 | 8u | 1u) << "move, threat, age";
   StoreHashMove(0x222);
-  EXPECT_EQ(Deep().DataLow, before.DataLow);
-  EXPECT_EQ(Deep().DataHigh, (before.DataHigh & ~(0x1FFFFFu << 4)) | (0x222u << 4));
-  EXPECT_EQ(Always().KeyLow, 0u);  // nothing written to the other table
-}
-
-TEST_F(HashTest, DeeperEntriesOfTheCurrentSearchStayInTheDepthPreferredTable) {
-  StoreHash(10, 600, HASH_EXACT, 0, 1);
-  StoreHash(20, 300, HASH_EXACT, 0, 2);  // same key, shallower
-  EXPECT_EQ(StoredScore(Deep()), 10);
-  EXPECT_EQ(StoredScore(Always()), 20);
-
-  // From an older search the deep entry is replaced.
+  EXPECT_EQ(deep().DataHigh, 0x222u << 4 | 8u | 1u) << "only the move of the matching entry changes";
+  EXPECT_EQ(always().KeyLow | always().KeyHigh, 0u);
+  StoreHash(20, 300, X, 0, 2);  // shallower in the same search
+  EXPECT_EQ(std::vector<uint32_t>({deep().DataHigh >> 4, always().DataHigh >> 4}), std::vector<uint32_t>({0x222, 2}));
+  AdvanceSearchAge();  // an older search's entry gives way whatever its depth
+  StoreHash(30, 120, X, 0, 3);
+  EXPECT_EQ(deep().DataHigh, 3u << 4 | 2u);
+  const HashEntry old = deep();
+  Pos.Key ^= 0xFFFF000000000000ull;  // same index, another key: the old entry moves over
+  StoreHash(40, 600, X, 0, 4);
+  EXPECT_EQ(deep().DataHigh >> 4, 4u);
+  EXPECT_EQ(std::memcmp(&Tables.AlwaysReplaceTable[KeyLow(Pos.Key) & Tables.HashMask], &old, sizeof old), 0);
+  Srch.SearchAge = 7;
   AdvanceSearchAge();
-  StoreHash(30, 120, HASH_EXACT, 0, 3);
-  EXPECT_EQ(StoredScore(Deep()), 30);
-  EXPECT_EQ(Deep().DataHigh & 7, 2u);
-
-  // A different key displaces the old entry into the always-replace table.
-  const HashEntry old = Deep();
-  Pos.Key ^= 0xFFFF000000000000ull;  // same index, other key
-  StoreHash(40, 600, HASH_EXACT, 0, 4);
-  EXPECT_EQ(StoredScore(Deep()), 40);
-  EXPECT_EQ(std::memcmp(&Always(), &old, sizeof old), 0);
-}
-
-TEST_F(HashTest, ProbeLooksInTheAlwaysReplaceTableFirst) {
-  StoreHash(10, 600, HASH_EXACT, 0, 0x10);
-  StoreHash(20, 120, HASH_LOWER, 0, 0x20);  // goes to the always-replace table
-  int score = 0, threat = 0, nullAllowed = 1;
-  Move move = 0;
-  // Deep enough in the always-replace entry.
-  EXPECT_EQ(Probe(120, 0, score, move, threat, nullAllowed), HASH_LOWER);
-  EXPECT_EQ(score, 20);
-  EXPECT_EQ(move, 0x20u);
-  // Too shallow there: its move is kept, score and bound come from the other table.
-  EXPECT_EQ(Probe(480, 0, score, move, threat, nullAllowed), HASH_EXACT);
-  EXPECT_EQ(score, 10);
-  EXPECT_EQ(move, 0x20u);
-  // Too shallow in both.
-  EXPECT_EQ(Probe(660, 0, score, move, threat, nullAllowed), HASH_MISS);
-}
-
-TEST_F(HashTest, UpperBoundsForbidTheNullMoveAndRepetitionsOnlyGiveTheMove) {
-  StoreHash(-50, 200, HASH_UPPER, 0, 0x30);
-  int score = 0, threat = 0, nullAllowed = 1;
-  Move move = 0;
-  // Entry depth 200 >= 360 - 180 and beta above the bound: no null move.
-  EXPECT_EQ(Probe(360, 0, score, move, threat, nullAllowed, 20), HASH_MISS);
-  EXPECT_EQ(nullAllowed, 0);
-  // With few pieces the reduction is 240: 200 < 460 - 240 keeps the permission.
-  nullAllowed = 1;
-  Probe(460, 0, score, move, threat, nullAllowed, 20);
-  EXPECT_EQ(nullAllowed, 1);
-  // beta not above the score keeps it too.
-  Probe(200, -60, score, move, threat, nullAllowed);
-  EXPECT_EQ(nullAllowed, 1);
-
-  Srch.RepetitionSeen = 1;
-  EXPECT_EQ(Probe(60, 0, score, move, threat, nullAllowed), HASH_MISS);
-  EXPECT_EQ(move, 0x30u);
-}
-
-TEST_F(HashTest, ClearingEmptiesEveryTableAndTheOrderingState) {
-  StoreHash(5, 60, HASH_EXACT, 0, 9);
-  Srch.HistoryTable[WHITE][100] = 5;
-  Srch.Killer1[3] = 77;
-  Srch.Killer2[64] = 78;
-  Srch.PvTable[0][64] = 79;
+  EXPECT_EQ(Srch.SearchAge, 1) << "ages run 1..7, never 0";
+  Srch.HistoryTable[WHITE][100] = Srch.Killer1[3] = Srch.Killer2[64] = Srch.PvTable[0][64] = 77;
   Tables.EvalTable[5] = {1, 2, 3, 4};
-  Tables.PawnTable[6].KeyLow = 9;
-  Tables.PawnTable[6].PassedSet = 10;
-  Tables.PawnTable[6].Score = 11;
+  Tables.PawnTable[6] = {9, 9, 10, 11, {}, {}};
+  Tables.AlwaysReplaceTable[Tables.HashMask].KeyLow = 1;
   ClearHashTables();
-  for (uint32_t i = 0; i <= Tables.HashMask; i++) {
-    for (const HashEntry* t : {Tables.DepthPreferredTable, Tables.AlwaysReplaceTable}) {
-      ASSERT_EQ(t[i].DataLow, 0u);
-      ASSERT_EQ(t[i].DataHigh, 7u);  // age 7: stale for every search age but 7
-      ASSERT_EQ(t[i].KeyLow | t[i].KeyHigh, 0u);
-    }
-  }
-  EXPECT_EQ(Tables.EvalHashMask, (64u << 10) / 16 - 1);
-  EXPECT_EQ(Tables.PawnHashMask, 2047u);
-  EXPECT_EQ(Tables.EvalTable[5].KeyLow | Tables.EvalTable[5].KeyHigh, 0u);
-  EXPECT_EQ(Tables.EvalTable[5].Score, 0);
-  EXPECT_EQ(Tables.PawnTable[6].KeyLow, 0u);
-  EXPECT_EQ(Tables.PawnTable[6].PassedSet, 0u);
+  EXPECT_EQ(deep().DataLow | deep().KeyLow | Tables.AlwaysReplaceTable[Tables.HashMask].KeyLow, 0u);
+  EXPECT_EQ(deep().DataHigh, 7u) << "age 7: stale for every search but the seventh";
+  EXPECT_EQ(Tables.EvalTable[5].KeyLow | Tables.EvalTable[5].Score | Tables.PawnTable[6].KeyLow, 0u);
   EXPECT_EQ(Tables.PawnTable[6].Score, 0);
-  EXPECT_EQ(Srch.HistoryTable[WHITE][100], 0u);
-  EXPECT_EQ(Srch.Killer1[3], 0u);
-  EXPECT_EQ(Srch.Killer2[64], 0u);
-  EXPECT_EQ(Srch.PvTable[0][64], 0u);
+  EXPECT_EQ(Srch.HistoryTable[WHITE][100] | Srch.Killer1[3] | Srch.Killer2[64] | Srch.PvTable[0][64], 0u);
 }
 
-TEST_F(HashTest, SearchAgeCyclesFromOneToSeven) {
-  Srch.SearchAge = 0;
-  int seen[16];
-  for (int i = 0; i < 16; i++) {
-    AdvanceSearchAge();
-    seen[i] = Srch.SearchAge;
+TEST(HashSizes, RoundingAndTheUciShares) {
+  // Bytes, entry size -> the entry size times the highest power of two that fits.
+  const uint32_t rounded[][3] = {{0, 16, 0}, {15, 16, 0}, {16, 16, 16}, {100, 24, 96}, {3u << 20, 24, 3u << 20},
+                                 {(1u << 20) + 31, 32, 1u << 20}, {~0u, 32, 1u << 31}};
+  for (const auto& c : rounded) EXPECT_EQ(RoundTableBytes(c[0], c[1]), c[2]) << c[0] << " / " << c[1];
+  auto sizes = [](int eval, int pawn, int tt) {
+    return "Hash Eval Table: " + std::to_string(eval) + "MB\nPawn Hash : " + std::to_string(pawn) +
+           "MB\nHash Tables: " + std::to_string(tt) + "MB\n";
+  };
+  // Total MB -> evaluation, pawn and transposition MB; out of range is clamped.
+  const int shares[][4] = {{16, 2, 6, 8}, {24, 2, 6, 16}, {6, 1, 3, 2},         {1024, 128, 384, 512},
+                           {0, 1, 3, 2},  {-7, 1, 3, 2},  {1 << 30, 2, 6, 2048}};
+  for (const auto& c : shares) {
+    EXPECT_EQ(vtest::Printed([&] { SizeHashTables(c[0]); }), sizes(c[1], c[2], c[3])) << c[0];
+    EXPECT_EQ(std::vector<uint32_t>({Settings.EvalHashSize, Settings.PawnHashSize, Settings.HashSize}),
+              std::vector<uint32_t>({uint32_t(c[1]) << 20, uint32_t(c[2]) << 20, uint32_t(c[3]) << 20})) << c[0];
   }
-  const int expected[16] = {1, 2, 3, 4, 5, 6, 7, 1, 2, 3, 4, 5, 6, 7, 1, 2};
-  for (int i = 0; i < 16; i++) EXPECT_EQ(seen[i], expected[i]);
-}
-
-std::string Sizes(int total) {
-  testing::internal::CaptureStdout();
-  SizeHashTables(total);
-  return testing::internal::GetCapturedStdout();
-}
-
-std::string SizeLines(int eval, int pawn, int tt) {
-  return "Hash Eval Table: " + std::to_string(eval) + "MB\nPawn Hash : " + std::to_string(pawn) +
-         "MB\nHash Tables: " + std::to_string(tt) + "MB\n";
-}
-
-TEST(HashSizing, UciTotalsAreSharedOutAmongTheTables) {
-  const EngineSettings saved = Settings;
-  EXPECT_EQ(Sizes(16), SizeLines(2, 6, 8));
-  EXPECT_EQ(Settings.HashSize, 8u << 20);
-  EXPECT_EQ(Settings.PawnHashSize, 6u << 20);
-  EXPECT_EQ(Settings.EvalHashSize, 2u << 20);
-  EXPECT_EQ(Sizes(24), SizeLines(2, 6, 16));
-  EXPECT_EQ(Sizes(6), SizeLines(1, 3, 2));
-  EXPECT_EQ(Sizes(1024), SizeLines(128, 384, 512));
-  EXPECT_EQ(Settings.PawnHashSize, 384u << 20);
-  // Below one megabyte the minimum sizes; far too much is capped so that the
-  // byte counts stay within 32 bits.
-  EXPECT_EQ(Sizes(0), SizeLines(1, 3, 2));
-  EXPECT_EQ(Sizes(-7), SizeLines(1, 3, 2));
-  EXPECT_EQ(Sizes(1 << 30), SizeLines(2, 6, 2048));
-  EXPECT_EQ(Settings.HashSize, 1u << 31);
-  Settings = saved;
-}
-
-TEST(HashSizing, ReallocationInitialisesTheTables) {
-  testing::internal::CaptureStdout();
-  AllocateHashTables(6);
-  std::string out = testing::internal::GetCapturedStdout();
-  EXPECT_EQ(out, SizeLines(1, 3, 2));
-  EXPECT_EQ(Tables.HashBytes, 2u << 20);
-  EXPECT_EQ(Tables.HashMask, (2u << 20) / 32 - 1);
-  EXPECT_EQ(Tables.EvalHashMask, (1u << 20) / 16 - 1);
-  EXPECT_EQ(Tables.PawnHashMask, (3u << 20) / 24 - 1);
-  EXPECT_EQ(Tables.DepthPreferredTable[Tables.HashMask].DataHigh, 7u);
+  EXPECT_EQ(vtest::Printed([] { AllocateHashTables(6); }), sizes(1, 3, 2));
+  EXPECT_EQ(std::vector<uint32_t>({Tables.HashMask, Tables.EvalHashMask, Tables.PawnHashMask}),
+            std::vector<uint32_t>({(2u << 20) / 32 - 1, (1u << 20) / 16 - 1, (3u << 20) / 24 - 1}));
+  EXPECT_EQ(Tables.DepthPreferredTable[Tables.HashMask].DataHigh, 7u) << "the new tables are cleared";
   EXPECT_EQ(reinterpret_cast<uintptr_t>(Tables.EvalTable) % 16, 0u);
 }
-
-#if !defined(__SANITIZE_ADDRESS__)
-// With too little address space for the new tables the old ones stay in use.
-TEST(HashSizing, FailedReallocationKeepsThePreviousTables) {
-  fflush(stdout);
-  int pipeFd[2];
-  ASSERT_EQ(pipe(pipeFd), 0);
-  pid_t pid = fork();
-  ASSERT_GE(pid, 0);
-  if (pid == 0) {
-    close(pipeFd[0]);
-    dup2(pipeFd[1], 1);
-    int devNull = open("/dev/null", O_RDONLY);  // the key wait must not block
-    dup2(devNull, 0);
-    Settings.HashSize = 1u << 20;
-    Settings.EvalHashSize = 1u << 20;
-    Settings.PawnHashSize = 24u << 15;
-    if (AllocateTableBlocks() != 0) _exit(10);
-    ClearHashTables();
-    HashEntry* before = Tables.DepthPreferredTable;
-    rlimit limit = {64u << 20, 64u << 20};
-    getrlimit(RLIMIT_AS, &limit);
-    rlimit small = limit;
-    small.rlim_cur = 512ull << 20;  // far below the ~2 GB asked for
-    if (setrlimit(RLIMIT_AS, &small) != 0) _exit(11);
-    AllocateHashTables(4095);
-    std::fflush(stdout);
-    bool kept = Tables.DepthPreferredTable == before && Tables.HashBytes == (1u << 20) &&
-                Settings.HashSize == (1u << 20) && Settings.EvalHashSize == (1u << 20);
-    // The old tables still work.
-    Tables.DepthPreferredTable[Tables.HashMask].DataLow = 1;
-    _exit(kept ? 0 : 12);
-  }
-  close(pipeFd[1]);
-  std::string out;
-  char buf[256];
-  ssize_t n;
-  while ((n = read(pipeFd[0], buf, sizeof buf)) > 0) out.append(buf, static_cast<size_t>(n));
-  close(pipeFd[0]);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
-  EXPECT_EQ(out, SizeLines(2, 6, 2048) + "HASH is too large\n");
-}
-#endif
 
 }  // namespace

@@ -1,158 +1,117 @@
 // The exact text of the thinking lines, the fail-high and fail-low marks, the
-// analysis status line and the UCI information lines.
+// analysis status line and the UCI information lines, printed from a line set
+// up in the search's records of the start position.
+#include <functional>
 #include <regex>
-#include <string>
 
+#include "frontend/frontend.h"
 #include "platform/platform.h"
-#include "position/test_positions.h"
-#include "search/search_internal.h"
-#include "search/search_test_util.h"
+#include "search/search.h"
+#include "support/engine.h"
 
 namespace {
 
-using searchtest::SearchTest;
+constexpr Move E2E4 = MakeMoveWord(E2, E4, PAWN), E7E5 = MakeMoveWord(E7, E5, PAWN);
+constexpr Move G1F3 = MakeMoveWord(G1, F3, KNIGHT), B8C6 = MakeMoveWord(B8, C6, KNIGHT);
 
-constexpr Move E2E4 = MakeMoveWord(12, 28, PAWN);
-constexpr Move E7E5 = MakeMoveWord(52, 36, PAWN);
-constexpr Move G1F3 = MakeMoveWord(6, 21, KNIGHT);
-constexpr Move B8C6 = MakeMoveWord(57, 42, KNIGHT);
-
-class OutputTest : public SearchTest {
- protected:
-  void SetUp() override {
-    SearchTest::SetUp();
-    Position("rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq -");
-    Srch.NodeCount = 12345;
-    Srch.Nps = 20000;
-    const Move line[] = {0, E2E4, E7E5, G1F3, B8C6, 0};
-    for (int i = 0; i < 6; i++) Srch.PvTable[2][i] = line[i];
-    Tree.Ply = 1;
-  }
-  // Two seconds into the search by both clocks.
-  static void TwoSecondsIn() {
-    Srch.StartTicks = TickMs() - 2000;
-    Srch.StartSeconds = SecondsNow() - 2;
-  }
-  // Within the first centisecond.
-  static void JustStarted() {
-    Srch.StartTicks = TickMs() + 1000;
-    Srch.StartSeconds = SecondsNow();
-  }
-  template <typename F>
-  static std::string Printed(F print) {
-    testing::internal::CaptureStdout();
-    print();
-    return testing::internal::GetCapturedStdout();
-  }
+struct OutputCase {
+  const char* Name;
+  bool Xboard, TwoSecondsIn;  // else UCI, and within the first centisecond
+  std::function<void()> Print;
+  const char *Pattern, *Fen = vtest::START_FEN;
 };
 
-bool Matches(const std::string& text, const std::string& pattern) {
-  return std::regex_match(text, std::regex(pattern));
+void Line(std::initializer_list<Move> moves) {
+  int col = 1;
+  for (Move m : moves) Srch.PvTable[2][col++] = m;
+  Srch.PvTable[2][col] = 0;
 }
 
-TEST_F(OutputTest, XboardThinkingLine) {
-  Settings.XboardOutput = 1;
-  TwoSecondsIn();
-  const HashKey key = Pos.Key;
-  const std::string out = Printed([] { PrintPv(37, 5); });
-  // depth, score, centiseconds by the seconds clock, nodes, SAN each with a
-  // blank, then the speed.
-  EXPECT_TRUE(Matches(out, "5 37 (200|300) 12345 e4 e5 Nf3 Nc6  Np:61[0-9]{2}\n")) << out;
-  EXPECT_GT(Srch.Nps, 6000) << "the speed is kept for the poll interval";
-  EXPECT_EQ(Pos.Key, key);
-  EXPECT_EQ(Pos.SideToMove, WHITE);
-  EXPECT_EQ(Tree.Ply, 1);
-  EXPECT_EQ(vtest::LegalMoves().size(), 20u) << "the line is taken back";
+// Two MultiPV lines, the first a mate, at this speed in nodes a second.
+void MultiPvLines(int nps) {
+  Settings.MultiPvCount = 2;
+  Srch.Nps = nps;
+  MultiPv.MultiPvLine[1] = {7, 9990, E2E4, {E7E5, G1F3, 0}};
+  MultiPv.MultiPvLine[2] = {7, 15, G1F3, {0}};
 }
 
-TEST_F(OutputTest, NoSpeedWithinTheFirstCentisecond) {
-  Settings.XboardOutput = 1;
-  JustStarted();
-  EXPECT_TRUE(Matches(Printed([] { PrintPv(-12, 4); }), "4 -12 (0|100) 12345 e4 e5 Nf3 Nc6 \n"));
-  Settings.XboardOutput = 0;
-  EXPECT_EQ(Printed([] { PrintPv(-12, 4); }), "") << "no UCI line either";
-}
+// clang-format off
+// Two seconds into the search, give or take a stalled moment: nodes a second, milliseconds (in whole
+// centiseconds, or any).
+#define SPEED "(4[89]|5[0-9]|6[0-2])[0-9]{2}"
+#define MS "2[0-4][0-9]0"
+#define MS_ANY "2[0-4][0-9]{2}"
+const OutputCase OUTPUTS[] = {
+    {"XboardThinkingLine", true, true, [] { PrintPv(37, 5); }, "5 37 (200|300) 12345 e4 e5 Nf3 Nc6  Np:" SPEED "\n"},
+    {"XboardNoSpeedAtFirst", true, false, [] { PrintPv(-12, 4); }, "4 -12 (0|100) 12345 e4 e5 Nf3 Nc6 \n"},
+    {"UciNothingAtFirst", false, false, [] { PrintPv(-12, 4); }, ""},
+    {"TheLineStopsAtAMoveThatDoesNotFit", true, false, [] { Line({E2E4, E7E5, E2E4}); PrintPv(0, 4); },
+     "4 0 (0|100) 12345 e4 e5 \n"},
+    {"CastlingAndPromotionInSan", true, false,
+     [] { Line({CASTLE_WK, MakeMoveWord(E8, D8, KING), MakeMoveWord(B7, B8, PAWN, 0, QUEEN)}); PrintPv(500, 6); },
+     "6 500 (0|100) 12345 0-0 Kd8 b8=Q\\+ \n", "4k3/1P6/8/8/8/8/8/4K2R w K -"},
+    {"UciInfo", false, true, [] { PrintPv(37, 5); },
+     "info depth 5 score cp 37 time " MS " nodes 12345 nps " SPEED " pv e2e4 e7e5 g1f3 b8c6 \n"},
+    {"UciMateIn2", false, true, [] { PrintPv(9996, 5); }, "info depth 5 score mate 2 time .*\n"},
+    {"UciMatedIn1", false, true, [] { PrintPv(-9997, 5); }, "info depth 5 score mate -1 time .*\n"},
+    {"UciBelowTheMateRangeInCentipawns", false, true, [] { PrintPv(9400, 5); }, "info depth 5 score cp 9400 time .*\n"},
+    {"UciMatedAtTheEdgeOfTheRange", false, true, [] { PrintPv(-9500, 5); }, "info depth 5 score mate -250 time .*\n"},
+    {"XboardFailHigh", true, false, [] { Line({G1F3}); PrintFailHigh(60, 7); }, "7 60 (0|100) 12345 Nf3 !!\n"},
+    {"XboardFailLow", true, false, [] { PrintFailLow(-20, 7); }, "7 -20 (0|100) 12345 e4  --\n"},
+    {"UciFailHigh", false, false, [] { Line({G1F3}); PrintFailHigh(60, 7); },
+     "info depth 7 score cp 60 lowerbound time (0|1000) nodes 12345 pv g1f3 \n"},
+    {"UciFailLow", false, false, [] { PrintFailLow(-20, 7); },
+     "info depth 7 score cp -20 upperbound time (0|1000) nodes 12345 pv e2e4 \n"},
+    {"UciCurrentMove", false, true, [] { PrintCurrentMove(G1F3, 3, 8); },
+     "info currmove g1f3 currmovenumber 3 depth 8 nodes 12345 time " MS " nps " SPEED "\n"},
+    {"UciNoCurrentMoveAtFirst", false, false, [] { PrintCurrentMove(G1F3, 3, 8); }, ""},
+    {"AnalysisStatus", true, false, [] { PrintStatus(); }, "stat01: (0|100) 12345 6 17 20 g1f3\n"},
+    {"AnalysisStatusNeverCountsBelowZero", true, false, [] { Srch.RootMoveTotal = 2; PrintStatus(); },
+     "stat01: (0|100) 12345 6 0 3 g1f3\n"},
+    {"UciMultiPvLinesGiveMatesAsMates", false, true, [] { MultiPvLines(1000); PrintMultiPv(2, 15, 7); },
+     "info multipv 1 depth 7 score mate 5 nodes 12345 time " MS " nps " SPEED " pv e2e4 e7e5 g1f3 \n"
+     "info multipv 2 depth 7 score cp 15 nodes 12345 time " MS " nps " SPEED " pv g1f3 \n"},
+    {"UciMultiPvNotBeforeASecondsWorthOfNodes", false, true, [] { MultiPvLines(1 << 24); PrintMultiPv(2, 15, 7); }, ""},
+    {"UciFinalInfoOfTheLinePlayed", false, true, [] { Srch.CompletedDepth = 6; PrintFinalInfo(E2E4); },
+     "info depth 6 score cp 37 time " MS_ANY " nodes 12345 nps " SPEED " pv e2e4 e7e5 \n"},
+    {"UciFinalInfoOfAnotherMove", false, true, [] { PrintFinalInfo(G1F3); },
+     "info depth 1 score cp 37 time " MS_ANY " nodes 12345 nps " SPEED " pv g1f3 \n"},
+    {"UciFinalInfoOfABookMove", false, true, [] { Srch.NodeCount = 0; PrintFinalInfo(E2E4); },
+     "info depth 0 score cp 0 time " MS_ANY " nodes 0 nps 0 pv e2e4 e7e5 \n"},
+    {"UciFinalInfoNotRepeated", false, true, [] { Srch.ReportedMove = E2E4; PrintFinalInfo(E2E4); }, ""},
+    {"UciFinalInfoWhenMated", false, true, [] { PrintFinalInfo(0); }, "info depth 0 score mate 0\n",
+     "6k1/5ppp/8/8/8/8/5PPP/3r2K1 w - -"},
+    {"UciFinalInfoWhenStalemated", false, true, [] { PrintFinalInfo(0); }, "info depth 0 score cp 0\n",
+     "k7/8/1Q6/8/8/8/8/K7 b - -"},
+};
+// clang-format on
 
-TEST_F(OutputTest, LineStopsAtAMoveThatDoesNotFit) {
-  Settings.XboardOutput = 1;
-  JustStarted();
-  Srch.PvTable[2][3] = E2E4;  // no white pawn on e2 any more
-  EXPECT_TRUE(Matches(Printed([] { PrintPv(0, 4); }), "4 0 (0|100) 12345 e4 e5 \n"));
-  Settings.XboardOutput = 0;
-}
+void PrintTo(const OutputCase& c, std::ostream* os) { *os << c.Name; }
+class Output : public vtest::EngineTest, public testing::WithParamInterface<OutputCase> {};
 
-TEST_F(OutputTest, CastlingAndPromotionInTheThinkingLine) {
-  Settings.XboardOutput = 1;
-  JustStarted();
-  Position("4k3/1P6/8/8/8/8/8/4K2R w K -");
-  Srch.PvTable[2][1] = CASTLE_WK;
-  Srch.PvTable[2][2] = MakeMoveWord(60, 59, KING);
-  Srch.PvTable[2][3] = MakeMoveWord(49, 57, PAWN, 0, QUEEN);
-  Srch.PvTable[2][4] = 0;
-  EXPECT_TRUE(Matches(Printed([] { PrintPv(500, 6); }), "6 500 (0|100) 12345 0-0 Kd8 b8=Q\\+ \n"));
-}
-
-TEST_F(OutputTest, UciInformationLines) {
-  Settings.XboardOutput = 0;
-  TwoSecondsIn();
-  EXPECT_TRUE(Matches(Printed([] { PrintPv(37, 5); }),
-                      "info depth 5 score cp 37 time 20[0-9]0 nodes 12345 nps 61[0-9]{2} pv e2e4 e7e5 g1f3 b8c6 \n"));
-  EXPECT_TRUE(Matches(Printed([] { PrintPv(9996, 5); }), "info depth 5 score mate 2 time .*\n"));
-  EXPECT_TRUE(Matches(Printed([] { PrintPv(-9997, 5); }), "info depth 5 score mate -1 time .*\n"));
-  EXPECT_TRUE(Matches(Printed([] { PrintPv(9400, 5); }), "info depth 5 score cp 9400 time .*\n"));
-  EXPECT_TRUE(Matches(Printed([] { PrintPv(-9500, 5); }), "info depth 5 score mate -250 time .*\n"));
-}
-
-TEST_F(OutputTest, FailHighAndFailLowMarks) {
-  Srch.PvTable[2][1] = G1F3;
-  Srch.PvTable[0][1] = E2E4;
-  JustStarted();
-  Settings.XboardOutput = 1;
-  EXPECT_TRUE(Matches(Printed([] { PrintFailHigh(60, 7); }), "7 60 (0|100) 12345 Nf3 !!\n"));
-  EXPECT_TRUE(Matches(Printed([] { PrintFailLow(-20, 7); }), "7 -20 (0|100) 12345 e4  --\n"));
-  Settings.XboardOutput = 0;
-  EXPECT_TRUE(Matches(Printed([] { PrintFailHigh(60, 7); }),
-                      "info depth 7 score cp 60 lowerbound time (0|1000) nodes 12345 pv g1f3 \n"));
-  EXPECT_TRUE(Matches(Printed([] { PrintFailLow(-20, 7); }),
-                      "info depth 7 score cp -20 upperbound time (0|1000) nodes 12345 pv e2e4 \n"));
-}
-
-TEST_F(OutputTest, CurrentMoveLine) {
-  TwoSecondsIn();
-  EXPECT_TRUE(Matches(Printed([] { PrintCurrentMove(G1F3, 3, 8); }),
-                      "info currmove g1f3 currmovenumber 3 depth 8 nodes 12345 time 20[0-9]0 nps 61[0-9]{2}\n"));
-  JustStarted();
-  EXPECT_EQ(Printed([] { PrintCurrentMove(G1F3, 3, 8); }), "");
-}
-
-TEST_F(OutputTest, AnalysisStatusLine) {
-  JustStarted();
+TEST_P(Output, Text) {
+  const OutputCase& c = GetParam();
+  ASSERT_TRUE(vtest::SetFen(c.Fen));
+  Settings.XboardOutput = c.Xboard;
+  Srch.NodeCount = 12345;
+  Srch.Nps = 10000;
+  Srch.LastRootScore = 37;
   Srch.IterationDepth = 6;
   Srch.RootMoveTotal = 20;
   Srch.RootMovesSearched = 3;
+  Srch.ReportedMove = Srch.CompletedDepth = 0;
   Tree.MoveAtPly[2] = G1F3;
-  EXPECT_TRUE(Matches(Printed([] { PrintStatus(); }), "stat01: (0|100) 12345 6 17 20 g1f3\n"));
-  EXPECT_EQ(Srch.StatusNodes, 12345);
-  Srch.RootMoveTotal = 2;
-  EXPECT_TRUE(Matches(Printed([] { PrintStatus(); }), "stat01: (0|100) 12345 6 0 3 g1f3\n"))
-      << "never a negative count";
+  Srch.PvTable[0][1] = E2E4;
+  Srch.PvTable[0][2] = E7E5;
+  Line({E2E4, E7E5, G1F3, B8C6});
+  Srch.StartTicks = TickMs() + (c.TwoSecondsIn ? -2000 : 1000);
+  Srch.StartSeconds = SecondsNow() - (c.TwoSecondsIn ? 2 : 0);
+  const HashKey key = Pos.Key;
+  const std::string out = vtest::Printed([&] { c.Print(); });
+  EXPECT_TRUE(std::regex_match(out, std::regex(c.Pattern))) << out;
+  EXPECT_EQ(Tree.Ply, 1);
+  EXPECT_EQ(Pos.Key, key) << "the line is taken back";
 }
-
-TEST_F(OutputTest, MultiPvLinesGiveMatesAsMates) {
-  TwoSecondsIn();
-  Settings.MultiPvCount = 2;
-  Srch.Nps = 1000;
-  MultiPv = MultiPvState{};
-  MultiPv.MultiPvLine[1] = {7, 9990, E2E4, {E7E5, G1F3, 0}};
-  MultiPv.MultiPvLine[2] = {7, 15, G1F3, {0}};
-  const std::string out = Printed([] { PrintMultiPv(2, 15, 7); });
-  EXPECT_TRUE(Matches(out,
-                      "info multipv 1 depth 7 score mate 5 nodes 12345 time 20[0-9]0 nps 61[0-9]{2} pv e2e4 e7e5 g1f3 \n"
-                      "info multipv 2 depth 7 score cp 15 nodes 12345 time 20[0-9]0 nps 61[0-9]{2} pv g1f3 \n"))
-      << out;
-  Srch.Nps = 20000000;
-  EXPECT_EQ(Printed([] { PrintMultiPv(2, 15, 7); }), "") << "not before a second's worth of nodes";
-  Settings.MultiPvCount = 1;
-}
+INSTANTIATE_TEST_SUITE_P(Cases, Output, testing::ValuesIn(OUTPUTS), [](const auto& i) { return i.param.Name; });
 
 }  // namespace
