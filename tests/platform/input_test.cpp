@@ -1,117 +1,66 @@
-// The line reader over fd 0: line ends, carriage returns, over-long lines and
-// the end of input, fed through a real pipe on file descriptor 0.
+// The line reader over a real pipe on file descriptor 0: each row is the
+// input, the buffer size, whether the rest of a cut line is dropped, and what
+// the reads return in turn ("" once the input has ended).
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/platform.h"
+#include "support/stdin_pipe.h"
 
 namespace {
 
-class StdinPipe {
- public:
-  explicit StdinPipe(const std::string& data) {
-    saved_ = dup(0);
-    int fds[2];
-    EXPECT_EQ(pipe(fds), 0);
-    dup2(fds[0], 0);
-    close(fds[0]);
-    EXPECT_EQ(write(fds[1], data.data(), data.size()), static_cast<ssize_t>(data.size()));
-    close(fds[1]);
-    ResetInputForTests();
-  }
-  ~StdinPipe() {
-    dup2(saved_, 0);
-    close(saved_);
-    ResetInputForTests();
-  }
-
- private:
-  int saved_;
+struct Case {
+  const char* Name;
+  std::string Input;
+  int Size;
+  bool DropRest;
+  std::vector<std::string> Reads;
 };
 
-std::string Line(int size, bool dropRest) {
-  char buf[512];
-  int n = ReadLine(buf, size, dropRest);
-  return std::string(buf, static_cast<size_t>(n));
+const Case CASES[] = {
+    {"CarriageReturnBeforeTheLineEndIsDropped", "quit\r\nnew\nmid\rdle\n", 256, true,
+     {"quit\n", "new\n", "mid\rdle\n", ""}},
+    {"TheLastLineWithoutLineEnd", "go\nquit", 256, true, {"go\n", "quit", ""}},
+    {"ALongLineIsCutAndItsRestDropped", std::string(1000, 'x') + "\nnext\n", 16, true,
+     {std::string(14, 'x') + "\n", "next\n"}},
+    {"ALineThatJustFits", "abcdefghijklmn\nz\n", 16, true, {"abcdefghijklmn\n", "z\n", ""}},
+    {"ALongLineAtTheEndOfInput", std::string(1000, 'x'), 16, true, {std::string(14, 'x'), ""}},
+    {"WithoutDropTheRestIsTheNextRead", "abcdefghij\n", 5, false, {"abcd", "efgh", "ij\n", ""}},
+    {"NulBytesAreKept", std::string("ab\0cd\nx\n", 8), 256, true, {std::string("ab\0cd\n", 6), "x\n", ""}},
+    {"NoInputAtAll", "", 256, true, {""}},
+};
+
+class LineReader : public testing::TestWithParam<Case> {};
+
+TEST_P(LineReader, Reads) {
+  const Case& c = GetParam();
+  vtest::StdinPipe in(c.Input);
+  for (const std::string& want : c.Reads) {
+    char buf[512];
+    const int n = ReadLine(buf, c.Size, c.DropRest);
+    EXPECT_EQ(std::string(buf, static_cast<size_t>(n)), want);
+  }
+  // The end of input must wake a search that polls for input.
+  if (c.Reads.back().empty() && c.Size > 1) {
+    EXPECT_TRUE(InputEnded() && InputWaiting());
+  }
 }
 
-TEST(LineReader, ReadsLinesAndDropsCarriageReturnBeforeLineEnd) {
-  StdinPipe in("quit\r\nnew\nmid\rdle\n");
-  EXPECT_EQ(Line(256, true), "quit\n");
-  EXPECT_EQ(Line(256, true), "new\n");
-  EXPECT_EQ(Line(256, true), "mid\rdle\n");
-  EXPECT_FALSE(InputEnded());
-  EXPECT_EQ(Line(256, true), "");
-  EXPECT_TRUE(InputEnded());
-  EXPECT_TRUE(InputWaiting()) << "the end of input must wake a polling search";
-}
+INSTANTIATE_TEST_SUITE_P(Rows, LineReader, testing::ValuesIn(CASES),
+                         [](const auto& info) { return std::string(info.param.Name); });
 
-TEST(LineReader, LastLineWithoutLineEndIsReturnedWithoutOne) {
-  StdinPipe in("go\nquit");
-  EXPECT_EQ(Line(256, true), "go\n");
-  EXPECT_EQ(Line(256, true), "quit");
-  EXPECT_EQ(Line(256, true), "");
-  EXPECT_TRUE(InputEnded());
-}
-
-TEST(LineReader, OverLongLineIsCutAndItsRestDropped) {
-  std::string longLine(1000, 'x');
-  StdinPipe in(longLine + "\nnext\n");
-  std::string first = Line(16, true);
-  EXPECT_EQ(first, std::string(14, 'x') + "\n");
-  EXPECT_EQ(Line(16, true), "next\n");
-}
-
-TEST(LineReader, FgetsStyleLeavesTheRestForTheNextRead) {
-  StdinPipe in("abcdefghij\n");
-  EXPECT_EQ(Line(5, false), "abcd");
-  EXPECT_EQ(Line(5, false), "efgh");
-  EXPECT_EQ(Line(5, false), "ij\n");
-}
-
-TEST(LineReader, WordsSkipSpaceAndTruncateLongOnes) {
-  StdinPipe in("  game1 \n" + std::string(300, 'a') + " b");
-  char word[256];
-  EXPECT_EQ(ReadWord(word, sizeof word), 5);
-  EXPECT_STREQ(word, "game1");
-  EXPECT_EQ(ReadWord(word, sizeof word), 255);
-  EXPECT_EQ(std::string(word), std::string(255, 'a'));
-  EXPECT_EQ(ReadWord(word, sizeof word), 1);
-  EXPECT_STREQ(word, "b");
-  EXPECT_EQ(ReadWord(word, sizeof word), 0);
-}
-
-TEST(LineReader, NothingWaitingOnAnOpenEmptyPipe) {
-  int saved = dup(0);
-  int fds[2];
-  ASSERT_EQ(pipe(fds), 0);
-  dup2(fds[0], 0);
-  close(fds[0]);
-  ResetInputForTests();
+TEST(LineReaderWaiting, NothingWaitsOnAnOpenEmptyPipeAndNoKeyIsRead) {
+  vtest::StdinFeed feed;
   EXPECT_FALSE(InputWaiting());
-  ASSERT_EQ(write(fds[1], "x\n", 2), 2);
+  feed.Write("x\n");
   EXPECT_TRUE(InputWaiting());
-  close(fds[1]);
-  dup2(saved, 0);
-  close(saved);
-  ResetInputForTests();
-}
-
-TEST(KeyPress, WaitReturnsAtOnceOnAPipeAndConsumesNothing) {
-  StdinPipe in("line\n");
-  EXPECT_FALSE(KeyWaiting());
+  EXPECT_FALSE(KeyWaiting()) << "a pipe is no terminal";
   WaitKey();
   EXPECT_EQ(ReadKey(), -1);
-  EXPECT_EQ(Line(256, true), "line\n");
-}
-
-TEST(Clock, TicksAdvanceMonotonically) {
-  int64_t a = TickMs();
-  int64_t b = TickMs();
-  EXPECT_LE(a, b);
-  EXPECT_GT(SecondsNow(), 1700000000);
+  char buf[16];
+  EXPECT_EQ(ReadLine(buf, sizeof buf, true), 2) << "nothing consumed";
 }
 
 }  // namespace

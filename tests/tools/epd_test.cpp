@@ -1,249 +1,89 @@
-// The EPD test runner: its prompts and console lines, the Result.txt lines,
-// the record scanner's four error reports, wrong and missing answers, records
-// and answers too long to keep, and what the runner leaves behind.
-#include <gtest/gtest.h>
-
-#include <dirent.h>
-#include <unistd.h>
-
-#include <chrono>
-#include <cstring>
-#include <string>
-
-#include "search/search_test_util.h"
-#include "support/engine_process.h"
-#include "support/stdin_pipe.h"
-#include "tools/tools.h"
+// The EPD runner (testepd) and the perft divide over pipes: each row is a
+// test file, the answers to the two prompts, the console lines (patterns)
+// and Result.txt; afterwards "ping 7" shows the command loop is back and
+// "perft 1" which position the runner left set up.
+#include "frontend/session.h"
 
 namespace {
 
-const std::string QUIT_TEXT = "\nPlease wait...\n\n";
 const std::string PROMPTS = "Please enter your file name Please enter time for each move in second: ";
+const std::string SCHOLAR = "r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq -";  // Qxf7 mates
+const std::string BACK_RANK = "6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -";                            // Ra8 mates
+// What perft 1 finds afterwards: the last position searched, or the start when
+// none was (the back-rank position has the start's 20 moves too).
+const std::string SCHOLAR_LEFT = "pong 7\n" + fe::Nodes({43}) + fe::QUIT;
+const std::string START_LEFT = "pong 7\n" + fe::Nodes({20}) + fe::QUIT;
 
-// Mate in one for White (Qxf7), and a back-rank mate (Ra8).
-const std::string SCHOLAR = "r1bqkb1r/pppp1ppp/2n2n2/4p2Q/2B1P3/8/PPPP1PPP/RNB1K1NR w KQkq -";
-const std::string BACK_RANK = "6k1/5ppp/8/8/8/8/5PPP/R5K1 w - -";
-
-std::string Heading(int number, int correct) {
-  return "\nPosition# " + std::to_string(number) + " analysing....   Correct= " + std::to_string(correct) + "\n";
+std::string Heading(int n, int correct, const std::string& then = "Static = *\n") {
+  return "\nPosition# " + std::to_string(n) + " analysing....   Correct= " + std::to_string(correct) + "\n" + then;
 }
-
-std::string ResultLine(int number, const std::string& solution, const std::string& played, int time) {
-  return "Pos# " + std::to_string(number) + "      Correct " + solution + "     Played " + played +
+// The test file, the replies, Result.txt; the answers to the prompts (the test
+// file and a second a move), and then "ping 7" and "perft 1", unless the input ends at a prompt.
+fe::Transcript Epd(const char* name, const std::string& file, const std::string& replies, const std::string& result,
+                   const std::string& answers = "test.epd\n1\nping 7\nperft 1\n") {
+  return {name, "testepd\n" + answers, replies, {{"test.epd", file}}, {{"Result.txt", result}}};
+}
+std::string Result(int n, const std::string& solution, const std::string& played, int time) {
+  return "Pos# " + std::to_string(n) + "      Correct " + solution + "     Played " + played +
          "     Time for solution: " + std::to_string(time) + "\n";
 }
 
-// The engine's replies after start-up, with the value of every "Static = "
-// line replaced by "N" (the evaluation is not what is tested here).
-std::string Replies(const std::string& output) {
-  const std::string done = "feature done=0\n";
-  const size_t at = output.find(done);
-  if (at == std::string::npos) return "<no start-up>" + output;
-  const std::string in = output.substr(at + done.size());
-  const std::string tag = "Static = ";
-  std::string out;
-  size_t p = 0;
-  for (size_t t = in.find(tag); t != std::string::npos; t = in.find(tag, p)) {
-    out += in.substr(p, t - p) + tag + "N";
-    p = t + tag.size();
-    while (p < in.size() && (in[p] == '-' || (in[p] >= '0' && in[p] <= '9'))) p++;
-  }
-  return out + in.substr(p);
-}
-
-struct EpdRun {
-  std::string Replies;
-  std::string Result;
-  bool ResultExists;
-  int ExitStatus;
+const fe::Transcript CASES[] = {
+    Epd("MatesInOneAreSolvedAtOnce",
+        SCHOLAR + " bm Qxf7+; id \"scholar\";\n" + BACK_RANK + " am Ra8+; id \"back rank\";\n",
+        PROMPTS + Heading(1, 0) + Heading(2, 1) + Heading(3, 2, "") + START_LEFT,
+        Result(1, "Qxf7+", "Qxf7+ ", 0) + Result(2, "Ra8+", "Ra8+ ", 0)),
+    Epd("AFileWithoutAFinalLineEnd", SCHOLAR + " bm Qxf7+;", PROMPTS + Heading(1, 0) + Heading(2, 1, "") + SCHOLAR_LEFT,
+        Result(1, "Qxf7+", "Qxf7+ ", 0)),
+    Epd("AnEnPassantFieldStopsAtItsLetter",
+        SCHOLAR + " bm Qxf7+;\nrnbqkbnr/pppp1ppp/8/8/3pP3/8/PPP2PPP/RNBQKBNR b KQkq e3 bm exe3;\n" + SCHOLAR +
+            " bm Qxf7+;\n",
+        PROMPTS + Heading(1, 0) + Heading(2, 1, "Unknown format (Pos: 2) seek: 53  char:e\n") + SCHOLAR_LEFT,
+        Result(1, "Qxf7+", "Qxf7+ ", 0)),
+    // A mate sign, castling with the letter O (zeros are written), a record without an answer.
+    Epd("AnswersThatCanNeverMatchScoreSixHundred",
+        SCHOLAR + " bm Qxf7#;\n4rkr1/4p1p1/8/8/8/8/8/4K2R w K - bm O-O;\n" + BACK_RANK + ";\n",
+        PROMPTS + Heading(1, 0) + Heading(2, 0) + Heading(3, 0) + Heading(4, 0, "") + START_LEFT,
+        Result(1, "Qxf7#", "Qxf7+ ", 600) + Result(2, "O-O", "0-0+ ", 600) + Result(3, "", "Ra8+ ", 600)),
+    Epd("OverlongRecordsAndAnswersAreCut",
+        SCHOLAR + std::string(260, ' ') + " bm Qxf7+; rest of the line\n" + SCHOLAR +
+            " bm Qxf7+abcdefghijklmnopqrstuvwxyz;\n" + SCHOLAR + " bm Qxf7+;\n",
+        PROMPTS + Heading(1, 0) + Heading(2, 0) + Heading(3, 0) + Heading(4, 1, "") + SCHOLAR_LEFT,
+        Result(1, "", "Qxf7+ ", 600) + Result(2, "Qxf7+abcdefghijklmn", "Qxf7+ ", 600) +
+            Result(3, "Qxf7+", "Qxf7+ ", 0)),
+    Epd("ASlashInMidRank", "rnbqkbnr/ppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm e4;\n",
+        PROMPTS + Heading(1, 0, "Error: Square is not dividable over 8 (Pos: 1)\n") + START_LEFT, ""),
+    Epd("SevenRanksEndTwoRanksUp", SCHOLAR + " bm Qxf7+;\n4k3/8/8/8/8/8/4K3 w - - bm Kd1;\n",
+        PROMPTS + Heading(1, 0) + Heading(2, 1, "Error on End Square Pos: 2\n") + SCHOLAR_LEFT,
+        Result(1, "Qxf7+", "Qxf7+ ", 0)),
+    Epd("APieceBeyondTheEighthFile", "rnbqkbnrr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm e4;\n",
+        PROMPTS + Heading(1, 0, "Unknown format (Pos: 1) seek: 8  char:r\n") + START_LEFT, ""),
+    Epd("AnUnplayablePositionIsScoredWrong", "4K3/8/8/8/8/8/8/4K3 w - - bm Kd1;\n" + SCHOLAR + " bm Qxf7+;\n",
+        PROMPTS + Heading(1, 0, "Position# 1 cannot be played\n") + Heading(2, 0) + Heading(3, 1, "") + SCHOLAR_LEFT,
+        Result(1, "Kd1", "", 600) + Result(2, "Qxf7+", "Qxf7+ ", 0)),
+    Epd("AMissingTestFile", "", "Please enter your file name File not found. Try again later!\n" + START_LEFT, "",
+        "nosuch.epd\nping 7\nperft 1\n"),
+    {"ResultTxtCannotBeCreated", "testepd\ntest.epd\nping 7\nperft 1\n",
+     "Please enter your file name Could not create a file. Maybe disk is full\n" + START_LEFT, {{"Result.txt/", ""}}},
+    Epd("TheEndOfInputAtTheFirstPrompt", "", "Please enter your file name " + fe::QUIT, "", ""),
+    Epd("TheEndOfInputAtTheSecondPrompt", SCHOLAR + " bm Qxf7+;\n", PROMPTS + fe::QUIT, "", "test.epd\n"),
 };
-
-// Writes the test file, runs "testepd" with the given answers to its prompts,
-// then pings (to show the command loop is back) and quits.
-EpdRun TestEpd(const std::string& file, const std::string& answers = "test.epd\n1\n") {
-  vtest::TempDir dir;
-  dir.Write("test.epd", file);
-  const vtest::RunResult r = vtest::RunEngine("testepd\n" + answers + "ping 7\nquit\n", dir.Path(), 30000);
-  EXPECT_FALSE(r.TimedOut);
-  return {Replies(r.Output), dir.Read("Result.txt"), dir.Exists("Result.txt"), r.ExitStatus};
-}
-
-const std::string STATIC = "Static = N\n";
-const std::string BACK = "pong 7\n" + QUIT_TEXT;
-
-TEST(EpdRunner, SolvesMatesInOneAndWritesOneLinePerPosition) {
-  const EpdRun run = TestEpd(SCHOLAR + " bm Qxf7+; id \"scholar\";\n" + BACK_RANK + " am Ra8+; id \"back rank\";\n");
-  EXPECT_EQ(run.Replies, PROMPTS + Heading(1, 0) + STATIC + Heading(2, 1) + STATIC + Heading(3, 2) + BACK);
-  EXPECT_EQ(run.Result, ResultLine(1, "Qxf7+", "Qxf7+ ", 0) + ResultLine(2, "Ra8+", "Ra8+ ", 0));
-  EXPECT_EQ(run.ExitStatus, 0);
-}
 
 TEST(EpdRunner, EachPositionIsSearchedForTheTimeGiven) {
-  // No mate within reach (a found mate ends the search at once), so the
-  // search runs until its second is used up.
+  // No mate within reach: the search uses its second.
+  fe::Converse({{"testepd\ntest.epd\n1\n", "Position# 2 analysing*", 8000, 900}},
+                                     {{"test.epd", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Nh3;\n"}});
+}
+
+TEST(PerftDivide, EachLegalRootMoveThenTheTotal) {
   vtest::TempDir dir;
-  dir.Write("test.epd", "rnbqkbnr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm Nh3;\n");
-  vtest::EngineProcess engine(dir.Path());
-  ASSERT_NE(engine.WaitFor("feature done=0"), "");
-  const auto start = std::chrono::steady_clock::now();
-  engine.Send("testepd\ntest.epd\n1\n");
-  ASSERT_NE(engine.WaitFor("Position# 2 analysing", 20000), "");
-  const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
-  EXPECT_GE(ms.count(), 900);
-  EXPECT_LT(ms.count(), 8000);
-  engine.Send("quit\n");
-  EXPECT_EQ(engine.Wait(10000), 0);
-  const std::string result = dir.Read("Result.txt");
-  EXPECT_EQ(result.rfind("Pos# 1      Correct Nh3     Played ", 0), 0u) << result;
-  EXPECT_NE(result.find("Time for solution: 600\n"), std::string::npos) << result;
-}
-
-TEST(EpdRunner, AFileWithoutAFinalLineEndEndsNormally) {
-  const EpdRun run = TestEpd(SCHOLAR + " bm Qxf7+;");
-  EXPECT_EQ(run.Replies, PROMPTS + Heading(1, 0) + STATIC + Heading(2, 1) + BACK);
-  EXPECT_EQ(run.Result, ResultLine(1, "Qxf7+", "Qxf7+ ", 0));
-}
-
-TEST(EpdRunner, AnEnPassantFieldStopsTheTestAtItsLetter) {
-  const std::string record = "rnbqkbnr/pppp1ppp/8/8/3pP3/8/PPP2PPP/RNBQKBNR b KQkq e3 bm exe3;\n";
-  const EpdRun run = TestEpd(SCHOLAR + " bm Qxf7+;\n" + record + SCHOLAR + " bm Qxf7+;\n");
-  EXPECT_EQ(run.Replies, PROMPTS + Heading(1, 0) + STATIC + Heading(2, 1) + "Unknown format (Pos: 2) seek: 53  char:e\n" +
-                             BACK);
-  EXPECT_EQ(run.Result, ResultLine(1, "Qxf7+", "Qxf7+ ", 0)) << "written up to the error";
-}
-
-TEST(EpdRunner, AnswersThatCanNeverMatchScoreSixHundred) {
-  // A mate sign (moves are written with '+' only), castling written with the
-  // letter O (written with zeros; the rook's own move to f1 mates as well),
-  // and a record without an answer.
-  const std::string castle = "4rkr1/4p1p1/8/8/8/8/8/4K2R w K - bm O-O;\n";
-  const EpdRun run = TestEpd(SCHOLAR + " bm Qxf7#;\n" + castle + BACK_RANK + ";\n");
-  const std::string first = ResultLine(1, "Qxf7#", "Qxf7+ ", 600);
-  const std::string third = ResultLine(3, "", "Ra8+ ", 600);
-  ASSERT_EQ(run.Result.substr(0, first.size()), first) << run.Result;
-  const std::string second = run.Result.substr(first.size(), run.Result.size() - first.size() - third.size());
-  EXPECT_TRUE(second == ResultLine(2, "O-O", "0-0+ ", 600) || second == ResultLine(2, "O-O", "Rf1+ ", 600)) << second;
-  EXPECT_EQ(run.Result.substr(run.Result.size() - third.size()), third) << run.Result;
-  EXPECT_NE(run.Replies.find(Heading(4, 0)), std::string::npos) << "none of them counted";
-}
-
-TEST(EpdRunner, OverlongRecordsAndAnswersAreCut) {
-  // Blanks push this record's answer past 255 characters: the record is cut
-  // before it (no answer), and the next record is read from its own line.
-  const std::string longRecord = SCHOLAR + std::string(260, ' ') + " bm Qxf7+; rest of the line\n";
-  const std::string longAnswer = SCHOLAR + " bm Qxf7+abcdefghijklmnopqrstuvwxyz;\n";
-  const EpdRun run = TestEpd(longRecord + longAnswer + SCHOLAR + " bm Qxf7+;\n");
-  EXPECT_EQ(run.Result, ResultLine(1, "", "Qxf7+ ", 600) + ResultLine(2, "Qxf7+abcdefghijklmn", "Qxf7+ ", 600) +
-                            ResultLine(3, "Qxf7+", "Qxf7+ ", 0));
-}
-
-TEST(EpdRunner, TheScannerErrorReports) {
-  EpdRun run = TestEpd("rnbqkbnr/ppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm e4;\n");
-  EXPECT_EQ(run.Replies, PROMPTS + Heading(1, 0) + "Error: Square is not dividable over 8 (Pos: 1)\n" + BACK);
-  EXPECT_EQ(run.Result, "");
-  // Seven ranks: the placement ends two ranks up.
-  run = TestEpd(SCHOLAR + " bm Qxf7+;\n4k3/8/8/8/8/8/4K3 w - - bm Kd1;\n");
-  EXPECT_EQ(run.Replies, PROMPTS + Heading(1, 0) + STATIC + Heading(2, 1) + "Error on End Square Pos: 2\n" + BACK);
-  EXPECT_EQ(run.Result, ResultLine(1, "Qxf7+", "Qxf7+ ", 0));
-  // A ninth file: the piece would land off the board.
-  run = TestEpd("rnbqkbnrr/pppppppp/8/8/8/8/PPPPPPPP/RNBQKBNR w KQkq - bm e4;\n");
-  EXPECT_EQ(run.Replies, PROMPTS + Heading(1, 0) + "Unknown format (Pos: 1) seek: 8  char:r\n" + BACK);
-}
-
-TEST(EpdRunner, AnUnplayablePositionIsScoredWrongAndTheTestGoesOn) {
-  const EpdRun run = TestEpd("4K3/8/8/8/8/8/8/4K3 w - - bm Kd1;\n" + SCHOLAR + " bm Qxf7+;\n");
-  EXPECT_EQ(run.Replies, PROMPTS + Heading(1, 0) + "Position# 1 cannot be played\n" + Heading(2, 0) + STATIC +
-                             Heading(3, 1) + BACK);
-  EXPECT_EQ(run.Result, ResultLine(1, "Kd1", "", 600) + ResultLine(2, "Qxf7+", "Qxf7+ ", 0));
-}
-
-TEST(EpdRunner, MissingFileAndEndOfInputAtThePrompts) {
-  EpdRun run = TestEpd("", "nosuch.epd\n");
-  EXPECT_EQ(run.Replies, "Please enter your file name File not found. Try again later!\n" + BACK);
-  EXPECT_TRUE(run.ResultExists) << "Result.txt is opened first";
-  for (const char* input : {"testepd\n", "testepd\ntest.epd\n"}) {
-    vtest::TempDir dir;
-    dir.Write("test.epd", SCHOLAR + " bm Qxf7+;\n");
-    const vtest::RunResult r = vtest::RunEngine(input, dir.Path());
-    EXPECT_FALSE(r.TimedOut);
-    EXPECT_EQ(r.ExitStatus, 0);
-    EXPECT_NE(r.Output.find(QUIT_TEXT), std::string::npos) << input;
-  }
-}
-
-// In-process: the runner's state after its end.
-class EpdInProcess : public searchtest::SearchTest {
- protected:
-  void SetUp() override {
-    SearchTest::SetUp();
-    char buffer[4096];
-    ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
-    home_ = buffer;
-    ASSERT_EQ(chdir(dir_.Path().c_str()), 0);
-  }
-  void TearDown() override { ASSERT_EQ(chdir(home_.c_str()), 0); }
-
-  static int OpenFiles() {
-    int n = 0;
-    DIR* d = opendir("/proc/self/fd");
-    while (d && readdir(d)) n++;
-    if (d) closedir(d);
-    return n;
-  }
-
-  // Runs the test file with the answers, silently.
-  void RunQuietly(const std::string& file) {
-    dir_.Write("test.epd", file);
-    vtest::StdinPipe input("test.epd 1\n");
-    testing::internal::CaptureStdout();
-    RunEpdTest();
-    testing::internal::GetCapturedStdout();
-  }
-
-  vtest::TempDir dir_;
-  std::string home_;
-};
-
-TEST_F(EpdInProcess, EveryExitClosesBothFilesAndEndsTheTestSuite) {
-  const std::string files[] = {
-      SCHOLAR + " bm Qxf7+;\n",
-      SCHOLAR + " bm Qxf7+;\nrnbqkbnr/ppp/8 w - - bm e4;\n",
-      SCHOLAR + " bm Qxf7+;\n4k3/8/4K3 w - - bm Kd1;\n",
-      SCHOLAR + " bm Qxf7+;\n4k3/8/8/8/8/8/8/4K3 w - e3 bm Kd1;\n",
-  };
-  for (const std::string& file : files) {
-    const int before = OpenFiles();
-    RunQuietly(file);
-    EXPECT_EQ(OpenFiles(), before) << file;
-    EXPECT_FALSE(Srch.TestSuiteRunning) << file;
-  }
-}
-
-TEST_F(EpdInProcess, ARecordThatIsNotSetUpLeavesThePositionItFound) {
-  // The first record is searched and stays; the broken second one and the
-  // end of the file leave it as it was.
-  RunQuietly(SCHOLAR + " bm Qxf7+;\n4k3/8/4K3 w - - bm Kd1;\n");
-  const PositionRecord afterError = Pos;
-  RunQuietly(SCHOLAR + " bm Qxf7+;\n");
-  EXPECT_EQ(std::memcmp(&afterError, &Pos, sizeof Pos), 0);
-  EXPECT_EQ(Pos.Board[H5], QUEEN);
-  EXPECT_EQ(Pos.Board[F7], BLACK_BIT + PAWN);
-  EXPECT_TRUE(PositionIsConsistent());
-}
-
-TEST_F(EpdInProcess, TheRootNotesWhenItsBestMoveBecomesTheAnswer) {
-  Position(SCHOLAR + " 0 1");
-  Srch.TestSuiteRunning = true;
-  std::strcpy(Srch.SolutionText, "Qxf7+ ");
-  Srch.SolutionTime = -1;
-  Think(1, 3);
-  EXPECT_EQ(Srch.SolutionTime, 0);
-  Position(SCHOLAR + " 0 1");
-  std::strcpy(Srch.SolutionText, "Qxf7# ");
-  Srch.SolutionTime = -1;
-  Think(1, 3);
-  EXPECT_EQ(Srch.SolutionTime, -1) << "no move of the search reads like that";
-  Srch.TestSuiteRunning = false;
+  const std::string out =
+      vtest::RunEngine("setboard 4k3/8/8/8/8/8/8/4K2r w - - 0 1\nperft 1\nuci\ngo perft 1\n", dir.Path()).Output;
+  const std::string divide = "e1d2: 1\ne1e2: 1\ne1f2: 1\n\nNodes searched: 3\n";
+  EXPECT_EQ(out.substr(out.find("feature done=0\n") + 15, divide.size()), divide);
+  EXPECT_NE(out.find("Hash Tables: 8MB\n" + divide + fe::QUIT), std::string::npos) << out;
 }
 
 }  // namespace
+
+INSTANTIATE_TEST_SUITE_P(Epd, Transcripts, testing::ValuesIn(CASES), fe::ByName());
