@@ -1,7 +1,6 @@
 // The console and xboard command loop: one line at a time, matched against the
 // command table in its fixed order; anything else is tried as a move.
 #include <cctype>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 
@@ -10,6 +9,7 @@
 #include "frontend/frontend.h"
 #include "frontend/game_record.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "position/position.h"
 #include "search/search.h"
 #include "tools/tools.h"
@@ -22,48 +22,6 @@ constexpr int LOWERED_PREFIX = 16;
 // multiples of a budget stay far from overflow.
 constexpr int64_t MAX_CENTISECONDS = 100000000;
 constexpr int MAX_PERFT_DEPTH = 10;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-void SkipBlanks(const char*& p) {
-  while (*p && IsBlank(*p)) p++;
-}
-
-// Skips leading white space and the first word.
-void SkipWord(const char*& p) {
-  SkipBlanks(p);
-  while (*p && !IsBlank(*p)) p++;
-}
-
-bool FirstWordIs(const char* line, const char* word) {
-  const char* p = line;
-  SkipBlanks(p);
-  size_t n = std::strlen(word);
-  return std::strncmp(p, word, n) == 0 && (p[n] == 0 || IsBlank(p[n]));
-}
-
-bool StartsWith(const char* line, const char* prefix) { return std::strncmp(line, prefix, std::strlen(prefix)) == 0; }
-
-// A decimal integer read the way "%d" reads one (white space, a sign, digits),
-// saturating at the int range. False, with p unchanged, when no digit follows.
-bool ScanInt(const char*& p, int32_t& value) {
-  const char* q = p;
-  SkipBlanks(q);
-  bool negative = false;
-  if (*q == '+' || *q == '-') negative = *q++ == '-';
-  if (!std::isdigit(static_cast<unsigned char>(*q))) return false;
-  int64_t v = 0;
-  while (std::isdigit(static_cast<unsigned char>(*q))) {
-    if (v <= INT32_MAX) v = v * 10 + (*q - '0');
-    q++;
-  }
-  if (negative) v = -v;
-  if (v > INT32_MAX) v = INT32_MAX;
-  if (v < INT32_MIN) v = INT32_MIN;
-  value = static_cast<int32_t>(v);
-  p = q;
-  return true;
-}
 
 int32_t ClampTime(int64_t centiseconds) {
   if (centiseconds < 0) return 0;
@@ -106,19 +64,17 @@ void ClearFixedLimits() {
 // Seconds written with an optional fraction ("12", "0.1", ".5"), in
 // centiseconds; digits past the hundredths are dropped.
 bool ScanSecondsCs(const char*& p, int64_t& centiseconds) {
-  const char* q = p;
-  SkipBlanks(q);
+  const char* q = SkipBlanks(p);
   bool negative = false;
   if (*q == '+' || *q == '-') negative = *q++ == '-';
-  const bool whole = std::isdigit(static_cast<unsigned char>(*q));
-  if (!whole && !(*q == '.' && std::isdigit(static_cast<unsigned char>(q[1])))) return false;
+  if (!IsDigit(*q) && !(*q == '.' && IsDigit(q[1]))) return false;
   int64_t seconds = 0;
-  for (; std::isdigit(static_cast<unsigned char>(*q)); q++)
+  for (; IsDigit(*q); q++)
     if (seconds <= MAX_CENTISECONDS) seconds = seconds * 10 + (*q - '0');
   int64_t fraction = 0;
   if (*q == '.') {
     q++;
-    for (int digit = 0; std::isdigit(static_cast<unsigned char>(*q)); q++, digit++)
+    for (int digit = 0; IsDigit(*q); q++, digit++)
       if (digit < 2) fraction += (*q - '0') * (digit == 0 ? 10 : 1);
   }
   centiseconds = seconds * 100 + fraction;
@@ -130,8 +86,7 @@ bool ScanSecondsCs(const char*& p, int64_t& centiseconds) {
 // "st SECONDS": a time per move, whole seconds or with a decimal fraction
 // ("st 2.5"); 0, negative and unreadable values leave it unchanged.
 void SetFixedMoveTime(const char* line) {
-  const char* p = line;
-  SkipWord(p);
+  const char* p = SkipWord(line);
   int64_t cs = 0;
   if (!ScanSecondsCs(p, cs) || (*p && !IsBlank(*p))) return;
   if (cs > 0) Clock.FixedMoveTime = ClampTime(cs);
@@ -139,10 +94,9 @@ void SetFixedMoveTime(const char* line) {
 
 // "sd N": at most N iterations.
 void SetDepthLimit(const char* line) {
-  const char* p = line;
-  SkipWord(p);
+  const char* p = SkipWord(line);
   int32_t depth;
-  if (ScanInt(p, depth) && depth > 0) Clock.DepthLimit = depth;
+  if (ReadInt(p, depth) && depth > 0) Clock.DepthLimit = depth;
 }
 
 void StartNewGame() {
@@ -174,15 +128,14 @@ void StartNewGame() {
 // "0:10" for ten seconds), INC in seconds with an optional fraction ("0.1").
 // Lines without the first two numbers, or with negative ones, set nothing.
 void SetLevel(const char* line) {
-  const char* p = line;
-  SkipWord(p);
+  const char* p = SkipWord(line);
   int32_t moves = 0, minutes = 0;
-  if (!ScanInt(p, moves) || !ScanInt(p, minutes)) return;
+  if (!ReadInt(p, moves) || !ReadInt(p, minutes)) return;
   int64_t baseSeconds = static_cast<int64_t>(minutes) * 60;
   if (*p == ':') {
     p++;
     int32_t seconds = 0;
-    if (!std::isdigit(static_cast<unsigned char>(*p)) || !ScanInt(p, seconds)) return;
+    if (!IsDigit(*p) || !ReadInt(p, seconds)) return;
     baseSeconds += seconds;
   }
   int64_t increment = 0;
@@ -277,215 +230,315 @@ bool AcceptMove(const char* line, const char* raw) {
 
 // "memory N": the tables' share of N megabytes; the game goes on.
 void SetMemory(const char* line) {
-  const char* p = line;
-  SkipWord(p);
+  const char* p = SkipWord(line);
   int32_t mb;
-  if (ScanInt(p, mb) && mb > 0) ResizeTablesKeepingGame(mb);
+  if (ReadInt(p, mb) && mb > 0) ResizeTablesKeepingGame(mb);
 }
 
 // "option NAME=VALUE", from the line as typed: names keep their capitals.
 void SetOptionFromInterface(const char* raw) {
-  const char* p = raw;
-  SkipWord(p);
-  SkipBlanks(p);
-  SetXboardOption(p);
+  SetXboardOption(SkipBlanks(SkipWord(raw)));
+}
+
+// --- The commands ------------------------------------------------------------
+// Each takes the working line (its first characters lower-cased) and the line
+// as read, and is true when control goes back to the game loop.
+
+bool Uci(const char*, const char*) {
+  UciHandshake();
+  return true;
+}
+
+bool Protover(const char*, const char*) {
+  AnswerProtover();
+  return false;
+}
+
+bool Ping(const char* line, const char*) {
+  const char* p = SkipWord(line);
+  int32_t n = 0;
+  ReadInt(p, n);
+  std::printf("pong %d\n", n);
+  std::fflush(stdout);
+  return false;
+}
+
+// The FEN keeps its letter case: it comes from the line as read.
+bool SetBoard(const char*, const char* raw) {
+  SetupFen(raw, 1, true);
+  return false;
+}
+
+bool Force(const char*, const char*) {
+  Game.ForceMode = 1;
+  return false;
+}
+
+bool OnePlayer(const char*, const char*) {
+  Game.ForceMode = 0;
+  ConsoleGotoXY(1, 20);
+  std::printf("One Player game.");
+  std::fflush(stdout);
+  return false;
+}
+
+bool QuitCommand(const char*, const char*) {
+  Quit();
+  return true;
+}
+
+bool Print(const char*, const char*) {
+  PrintGameListing();
+  return false;
+}
+
+bool TakeBack(const char*, const char*) {
+  if (Game.GameMoveCount > 0) {
+    TakeBackOne();
+    if (Game.AnalyzeMode) return true;
+  }
+  return false;
+}
+
+bool Go(const char*, const char*) {
+  Game.ForceMode = 0;
+  Game.EngineColour = Pos.SideToMove;
+  Game.HumanColour = Pos.SideToMove ^ 1;
+  Game.CurrentMove = 0;
+  Game.PonderingNow = 0;
+  return true;
+}
+
+bool Forward(const char*, const char*) {
+  if (Game.GameMoveCount != 0) StepForwardOne();
+  return false;
+}
+
+bool New(const char*, const char*) {
+  StartNewGame();
+  return Game.AnalyzeMode != 0;
+}
+
+bool Save(const char*, const char*) {
+  SaveGameDialogue();
+  return false;
+}
+
+bool Load(const char*, const char*) {
+  LoadGameDialogue();
+  return false;
+}
+
+bool MakeBookLine(const char*, const char*) {
+  MakeBookCommand();
+  return false;
+}
+
+bool White(const char*, const char*) {
+  SetSideToMove(WHITE);
+  Game.HumanColour = WHITE;
+  Game.EngineColour = BLACK;
+  return false;
+}
+
+bool Black(const char*, const char*) {
+  SetSideToMove(BLACK);
+  Game.HumanColour = BLACK;
+  Game.EngineColour = WHITE;
+  return false;
+}
+
+bool Level(const char* line, const char*) {
+  SetLevel(line);
+  return false;
+}
+
+bool Remove(const char*, const char*) {
+  if (Game.GameMoveCount >= 2) {
+    Game.GameMoveCount -= 2;
+    RebuildPosition();
+  }
+  return false;
+}
+
+bool Edit(const char*, const char*) {
+  RunEditDialogue();
+  return Game.QuitRequested != 0;
+}
+
+bool Analyze(const char*, const char*) {
+  Game.AnalyzeMode = 1;
+  Game.ForceMode = 0;
+  return true;
+}
+
+bool ExitAnalysis(const char*, const char*) {
+  Game.AnalyzeMode = 0;
+  Game.GameOverMark = 0;
+  return false;
+}
+
+bool TestEpd(const char*, const char*) {
+  RunEpdTest();
+  return false;
+}
+
+bool ClockLine(const char* line, const char*) {
+  ReadClockLine(line);
+  return false;
+}
+
+bool Easy(const char*, const char*) {
+  Game.PonderEnabled = 0;
+  return false;
+}
+
+bool Hard(const char*, const char*) {
+  Game.PonderEnabled = 1;
+  return false;
+}
+
+bool Perft(const char* line, const char*) {
+  const char* p = SkipWord(line);
+  int32_t depth;
+  if (ReadInt(p, depth) && depth >= 1 && depth <= MAX_PERFT_DEPTH) PerftDivide(depth);
+  return false;
+}
+
+bool FixedTime(const char* line, const char*) {
+  SetFixedMoveTime(line);
+  return false;
+}
+
+bool FixedDepth(const char* line, const char*) {
+  SetDepthLimit(line);
+  return false;
+}
+
+bool Post(const char*, const char*) {
+  Srch.ThinkingOutput = true;
+  return false;
+}
+
+bool NoPost(const char*, const char*) {
+  Srch.ThinkingOutput = false;
+  return false;
+}
+
+bool Memory(const char* line, const char*) {
+  SetMemory(line);
+  return false;
+}
+
+bool Option(const char*, const char* raw) {
+  SetOptionFromInterface(raw);
+  return false;
+}
+
+// The game is over: the engine neither searches nor ponders until the next
+// game or set-up.
+bool Result(const char*, const char*) {
+  Game.GameEnded = true;
+  return false;
 }
 
 // Commands of the interface that need nothing of the engine (the opponent's
 // name and rating, a draw offer, the book and hint requests, ...), and the
 // answers to the features.
-bool IsQuietCommand(const char* line) {
-  static const char* const words[] = {"xboard", "accepted", "rejected", "computer", "name", "random", "draw",
-                                      "hint",   "bk",       "rating",   "ics"};
-  for (const char* w : words)
-    if (FirstWordIs(line, w)) return true;
+bool Quiet(const char*, const char*) { return false; }
+
+// LINE: the whole line, "\n" included when the form has it (a form without
+// one matches only a last line that has no line end). WORD: the first word.
+// PREFIX: the first characters.
+enum Match { LINE, WORD, PREFIX };
+
+struct Command {
+  const char* Form;
+  Match Kind;
+  bool (*Run)(const char* line, const char* raw);
+};
+
+// In the order of testing: the first row that matches runs. "exit" quits
+// while "exit\n" ends an analysis, and "print" matches no later row.
+const Command Commands[] = {
+    {"uci\n", LINE, Uci},
+    {"protover", WORD, Protover},
+    {"ping", WORD, Ping},
+    {"setboard", WORD, SetBoard},
+    {"two", LINE, Force},
+    {"force\n", LINE, Force},
+    {"one", LINE, OnePlayer},
+    {"exit", LINE, QuitCommand},
+    {"quit\n", LINE, QuitCommand},
+    {"print", LINE, Print},
+    {"back", LINE, TakeBack},
+    {"undo", LINE, TakeBack},
+    {"undo\n", LINE, TakeBack},
+    {"retake", LINE, TakeBack},
+    {"retake\n", LINE, TakeBack},
+    {"back\n", LINE, TakeBack},
+    {"go", LINE, Go},
+    {"go\n", LINE, Go},
+    // forward and save are typed by a person, with a line end.
+    {"forward", LINE, Forward},
+    {"forward\n", LINE, Forward},
+    {"new", LINE, New},
+    {"new\n", LINE, New},
+    {"save", LINE, Save},
+    {"save\n", LINE, Save},
+    {"load", LINE, Load},
+    {"load\n", LINE, Load},
+    {"makebook", LINE, MakeBookLine},
+    {"makebook\n", LINE, MakeBookLine},
+    {"white\n", LINE, White},
+    {"black\n", LINE, Black},
+    {"level", PREFIX, Level},
+    {"remove\n", LINE, Remove},
+    {"remove", LINE, Remove},
+    {"edit\n", LINE, Edit},
+    {"analyze\n", LINE, Analyze},
+    {"exit\n", LINE, ExitAnalysis},
+    {"testepd\n", LINE, TestEpd},
+    {"testepd", LINE, TestEpd},
+    {"time", PREFIX, ClockLine},
+    {"otim", PREFIX, ClockLine},
+    {"easy", PREFIX, Easy},
+    {"hard", PREFIX, Hard},
+    {"perft", WORD, Perft},
+    {"st", WORD, FixedTime},
+    {"sd", WORD, FixedDepth},
+    {"post", WORD, Post},
+    {"nopost", WORD, NoPost},
+    {"memory", WORD, Memory},
+    {"option", WORD, Option},
+    {"result", WORD, Result},
+    {"xboard", WORD, Quiet},
+    {"accepted", WORD, Quiet},
+    {"rejected", WORD, Quiet},
+    {"computer", WORD, Quiet},
+    {"name", WORD, Quiet},
+    {"random", WORD, Quiet},
+    {"draw", WORD, Quiet},
+    {"hint", WORD, Quiet},
+    {"bk", WORD, Quiet},
+    {"rating", WORD, Quiet},
+    {"ics", WORD, Quiet},
+};
+
+bool Matches(const Command& c, const char* line) {
+  switch (c.Kind) {
+    case LINE: return std::strcmp(line, c.Form) == 0;
+    case WORD: return FirstWordIs(line, c.Form);
+    case PREFIX: return std::strncmp(line, c.Form, std::strlen(c.Form)) == 0;
+  }
   return false;
 }
 
-// Runs one command line; true when control goes back to the game loop.
-// line is the working copy (first characters lower-cased), raw the line as read.
+// Runs one command line; true when control goes back to the game loop. A
+// line that is no command is tried as a move.
 bool Execute(const char* line, const char* raw) {
-  auto is = [line](const char* form) { return std::strcmp(line, form) == 0; };
-
-  if (is("uci\n")) {
-    UciHandshake();
-    return true;
-  }
-  if (FirstWordIs(line, "protover")) {
-    AnswerProtover();
-    return false;
-  }
-  if (FirstWordIs(line, "ping")) {
-    const char* p = line;
-    SkipWord(p);
-    int32_t n = 0;
-    ScanInt(p, n);
-    std::printf("pong %d\n", n);
-    std::fflush(stdout);
-    return false;
-  }
-  if (FirstWordIs(line, "setboard")) {
-    SetupFen(raw, 1, true);
-    return false;
-  }
-  if (is("two") || is("force\n")) {
-    Game.ForceMode = 1;
-    return false;
-  }
-  if (is("one")) {
-    Game.ForceMode = 0;
-    ConsoleGotoXY(1, 20);
-    std::printf("One Player game.");
-    std::fflush(stdout);
-    return false;
-  }
-  if (is("exit") || is("quit\n")) {
-    Quit();
-    return true;
-  }
-  if (is("print")) {
-    // Nothing later in the table matches "print".
-    PrintGameListing();
-    return false;
-  }
-  if (is("back") || is("undo") || is("undo\n") || is("retake") || is("retake\n") || is("back\n")) {
-    if (Game.GameMoveCount > 0) {
-      TakeBackOne();
-      if (Game.AnalyzeMode) return true;
-    }
-    return false;
-  }
-  if (is("go") || is("go\n")) {
-    Game.ForceMode = 0;
-    Game.EngineColour = Pos.SideToMove;
-    Game.HumanColour = Pos.SideToMove ^ 1;
-    Game.CurrentMove = 0;
-    Game.PonderingNow = 0;
-    return true;
-  }
-  // forward and save are typed by a person, with a line end.
-  if (is("forward") || is("forward\n")) {
-    if (Game.GameMoveCount != 0) StepForwardOne();
-    return false;
-  }
-  if (is("new") || is("new\n")) {
-    StartNewGame();
-    return Game.AnalyzeMode != 0;
-  }
-  if (is("save") || is("save\n")) {
-    SaveGameDialogue();
-    return false;
-  }
-  if (is("load") || is("load\n")) {
-    LoadGameDialogue();
-    return false;
-  }
-  if (is("makebook") || is("makebook\n")) {
-    MakeBookCommand();
-    return false;
-  }
-  if (is("white\n")) {
-    SetSideToMove(WHITE);
-    Game.HumanColour = WHITE;
-    Game.EngineColour = BLACK;
-    return false;
-  }
-  if (is("black\n")) {
-    SetSideToMove(BLACK);
-    Game.HumanColour = BLACK;
-    Game.EngineColour = WHITE;
-    return false;
-  }
-  if (StartsWith(line, "level")) {
-    SetLevel(line);
-    return false;
-  }
-  if (is("remove\n") || is("remove")) {
-    if (Game.GameMoveCount >= 2) {
-      Game.GameMoveCount -= 2;
-      RebuildPosition();
-    }
-    return false;
-  }
-  if (is("edit\n")) {
-    RunEditDialogue();
-    return Game.QuitRequested != 0;
-  }
-  if (is("analyze\n")) {
-    Game.AnalyzeMode = 1;
-    Game.ForceMode = 0;
-    return true;
-  }
-  if (is("exit\n")) {
-    Game.AnalyzeMode = 0;
-    Game.GameOverMark = 0;
-    return false;
-  }
-  if (is("testepd\n") || is("testepd")) {
-    RunEpdTest();
-    return false;
-  }
-  if (StartsWith(line, "time")) {
-    const char* p = line + 4;
-    int32_t value;
-    if (ScanInt(p, value)) {
-      Clock.EngineClock = value;
-      Clock.ClockKnown = true;
-    }
-    return false;
-  }
-  if (StartsWith(line, "otim")) {
-    const char* p = line + 4;
-    int32_t value;
-    if (ScanInt(p, value)) Clock.OpponentClock = value;
-    return false;
-  }
-  if (StartsWith(line, "easy")) {
-    Game.PonderEnabled = 0;
-    return false;
-  }
-  if (StartsWith(line, "hard")) {
-    Game.PonderEnabled = 1;
-    return false;
-  }
-  if (FirstWordIs(line, "perft")) {
-    const char* p = line;
-    SkipWord(p);
-    int32_t depth;
-    if (ScanInt(p, depth) && depth >= 1 && depth <= MAX_PERFT_DEPTH) PerftDivide(depth);
-    return false;
-  }
-  if (FirstWordIs(line, "st")) {
-    SetFixedMoveTime(line);
-    return false;
-  }
-  if (FirstWordIs(line, "sd")) {
-    SetDepthLimit(line);
-    return false;
-  }
-  if (FirstWordIs(line, "post")) {
-    Srch.ThinkingOutput = true;
-    return false;
-  }
-  if (FirstWordIs(line, "nopost")) {
-    Srch.ThinkingOutput = false;
-    return false;
-  }
-  if (FirstWordIs(line, "memory")) {
-    SetMemory(line);
-    return false;
-  }
-  if (FirstWordIs(line, "option")) {
-    SetOptionFromInterface(raw);
-    return false;
-  }
-  if (FirstWordIs(line, "result")) {
-    // The game is over: the engine neither searches nor ponders until the
-    // next game or set-up.
-    Game.GameEnded = true;
-    return false;
-  }
-  if (IsQuietCommand(line)) return false;
+  for (const Command& c : Commands)
+    if (Matches(c, line)) return c.Run(line, raw);
   return AcceptMove(line, raw);
 }
 

@@ -101,6 +101,11 @@ bool DrawnByRule();
 // instead of reading standard input.
 void CommandLoop(bool pendingOnly);
 
+// A line that takes moves back or leaves them to the interface ("undo",
+// "retake", "back", "force", "remove", each with its line end): a search
+// stops for it, and the game loop then takes back the move it pondered on.
+bool IsTakebackLine(const char* line);
+
 // The xboard edit dialogue: reads piece lines up to ".", then makes the edited
 // placement the start position of a new game record.
 void RunEditDialogue();

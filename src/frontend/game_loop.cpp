@@ -233,11 +233,6 @@ void Ponder() {
   PlayCurrentMove();
 }
 
-bool IsTakebackLine(const char* line) {
-  return std::strcmp(line, "undo\n") == 0 || std::strcmp(line, "retake\n") == 0 || std::strcmp(line, "back\n") == 0 ||
-         std::strcmp(line, "force\n") == 0 || std::strcmp(line, "remove\n") == 0;
-}
-
 // The engine's move after a search that ran to its end (or was told to move):
 // results first, then the move, which is always a legal one.
 void FinishSearch(int score, bool verdict) {
@@ -360,6 +355,13 @@ bool InsufficientMaterial() {
 }
 
 }  // namespace
+
+bool IsTakebackLine(const char* line) {
+  static const char* const lines[] = {"undo\n", "retake\n", "back\n", "force\n", "remove\n"};
+  for (const char* l : lines)
+    if (std::strcmp(line, l) == 0) return true;
+  return false;
+}
 
 // The first legal move of the position, or 0 when there is none.
 Move AnyLegalMove() {

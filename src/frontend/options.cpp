@@ -6,6 +6,7 @@
 
 #include "eval/eval.h"
 #include "frontend/frontend.h"
+#include "platform/text.h"
 #include "position/position.h"
 #include "search/search.h"
 
@@ -70,23 +71,6 @@ const EngineOption* FindOption(const char* name, int length) {
   for (const EngineOption& o : Options)
     if (static_cast<int>(std::strlen(o.Name)) == length && std::strncmp(o.Name, name, length) == 0) return &o;
   return nullptr;
-}
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-// A decimal integer with an optional sign and nothing else.
-bool WordToInt(const char* text, int length, int64_t& value) {
-  int i = 0;
-  bool negative = false;
-  if (length > 0 && (text[0] == '+' || text[0] == '-')) negative = text[i++] == '-';
-  if (i >= length) return false;
-  int64_t v = 0;
-  for (; i < length; i++) {
-    if (text[i] < '0' || text[i] > '9') return false;
-    if (v < (INT64_C(1) << 40)) v = v * 10 + (text[i] - '0');
-  }
-  value = negative ? -v : v;
-  return true;
 }
 
 void Apply(const EngineOption& o, int value) {

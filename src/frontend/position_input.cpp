@@ -5,35 +5,13 @@
 
 #include "frontend/frontend.h"
 #include "frontend/game_record.h"
+#include "platform/text.h"
 #include "position/position.h"
 
 namespace {
 
 // Far past the fifty-move rule's 100, and inside the clock's 16 bits.
 constexpr int MAX_FEN_HALFMOVES = 1000;
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-struct Word {
-  const char* Text = nullptr;
-  int Length = 0;
-  bool Present() const { return Text != nullptr; }
-  bool Is(const char* s) const {
-    return Present() && static_cast<int>(std::strlen(s)) == Length && std::strncmp(Text, s, Length) == 0;
-  }
-};
-
-// Word number `index` (0 = first) of the line; absent when the line is shorter.
-Word NthWord(const char* line, int index) {
-  const char* p = line;
-  for (int i = 0;; i++) {
-    while (*p && IsBlank(*p)) p++;
-    if (!*p) return {};
-    const char* start = p;
-    while (*p && !IsBlank(*p)) p++;
-    if (i == index) return {start, static_cast<int>(p - start)};
-  }
-}
 
 // Castling rights of the word, without those the placement cannot carry.
 uint8_t CastlingFromWord(const Word& word, const uint8_t* board) {
@@ -81,13 +59,8 @@ int EnPassantFromWord(const Word& word, const uint8_t* board, int side) {
 // The halfmove counter of a FEN: digits only, kept within what the record's
 // clock holds; 0 when the field is missing or is not a number.
 int16_t HalfmoveFromWord(const Word& word) {
-  if (!word.Present()) return 0;
-  int value = 0;
-  for (int i = 0; i < word.Length; i++) {
-    const char c = word.Text[i];
-    if (c < '0' || c > '9') return 0;
-    if (value < MAX_FEN_HALFMOVES) value = value * 10 + (c - '0');
-  }
+  int64_t value = 0;
+  if (!word.Present() || !IsDigit(word.Text[0]) || !word.ToInt(value)) return 0;
   return static_cast<int16_t>(value < MAX_FEN_HALFMOVES ? value : MAX_FEN_HALFMOVES);
 }
 

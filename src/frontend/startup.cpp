@@ -1,6 +1,4 @@
 // Process start-up: banner, option.txt, table sizes and allocation.
-#include <cctype>
-#include <climits>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -8,6 +6,7 @@
 #include "eval/eval.h"
 #include "frontend/frontend.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "search/search.h"
 #include "tools/tools.h"
 
@@ -61,34 +60,21 @@ class OptionReader {
     SkipSpace();
     if (pos_ >= text_.size()) return false;
     size_t start = pos_;
-    while (pos_ < text_.size() && !IsSpace(text_[pos_])) pos_++;
+    while (pos_ < text_.size() && !IsBlank(text_[pos_])) pos_++;
     word.assign(text_, start, std::min<size_t>(pos_ - start, 255));
     return true;
   }
 
   bool NextNumber(int32_t& value) {
-    SkipSpace();
-    size_t p = pos_;
-    bool negative = false;
-    if (p < text_.size() && (text_[p] == '+' || text_[p] == '-')) negative = text_[p++] == '-';
-    if (p >= text_.size() || !std::isdigit(static_cast<unsigned char>(text_[p]))) return false;
-    int64_t v = 0;
-    while (p < text_.size() && std::isdigit(static_cast<unsigned char>(text_[p]))) {
-      if (v < INT64_C(1) << 40) v = v * 10 + (text_[p] - '0');
-      p++;
-    }
-    if (negative) v = -v;
-    if (v > INT32_MAX) v = INT32_MAX;
-    if (v < INT32_MIN) v = INT32_MIN;
-    value = static_cast<int32_t>(v);
-    pos_ = p;
+    const char* p = text_.c_str() + pos_;
+    if (!ReadInt(p, value)) return false;
+    pos_ = static_cast<size_t>(p - text_.c_str());
     return true;
   }
 
  private:
-  static bool IsSpace(char c) { return std::isspace(static_cast<unsigned char>(c)) != 0; }
   void SkipSpace() {
-    while (pos_ < text_.size() && IsSpace(text_[pos_])) pos_++;
+    while (pos_ < text_.size() && IsBlank(text_[pos_])) pos_++;
   }
   std::string text_;
   size_t pos_ = 0;

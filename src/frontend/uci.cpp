@@ -53,8 +53,8 @@ constexpr int OPTION_NAME_SIZE = 64;
 
 // setoption name NAME [value VALUE]: NAME is every word up to "value", with
 // single blanks between them; VALUE is the word after it.
-void SetOption(UciWordReader& words) {
-  UciWord w;
+void SetOption(WordReader& words) {
+  Word w;
   if (!words.Next(w) || !w.Is("name")) return;
   char name[OPTION_NAME_SIZE];
   int length = 0;
@@ -68,15 +68,15 @@ void SetOption(UciWordReader& words) {
     for (int i = 0; i < w.Length && length < OPTION_NAME_SIZE - 1; i++) name[length++] = w.Text[i];
   }
   name[length] = 0;
-  UciWord v;
-  if (value && !words.Next(v)) v = UciWord{"", 0};
+  Word v;
+  if (value && !words.Next(v)) v = Word{"", 0};
   SetUciOption(name, length, value ? v.Text : nullptr, value ? v.Length : 0);
 }
 
 // --- Positions ----------------------------------------------------------------
 
 // The legal move a coordinate word names here, or 0.
-Move LegalMoveOfWord(const UciWord& w) {
+Move LegalMoveOfWord(const Word& w) {
   if (w.Length < 4 || w.Length > 5) return 0;
   char text[6] = {};
   for (int i = 0; i < w.Length; i++) {
@@ -101,7 +101,7 @@ void MakeBoardMove(Move move) {
 // record and onto the board; the first one that is not legal here ends the
 // list, as does the end of the record. The replay then gives the keys, the
 // repetition history and the halfmove clock.
-void RecordMoves(UciWordReader& words) {
+void RecordMoves(WordReader& words) {
   Game.GameOverMark = 0;
   Game.GameEnded = false;
   Game.ForceMode = 0;
@@ -110,7 +110,7 @@ void RecordMoves(UciWordReader& words) {
   Game.HumanColour = WHITE;
   Game.GameMoveCount = 0;
   Tree.Ply = 1;
-  UciWord w;
+  Word w;
   while (Game.GameMoveCount < MAX_GAME_MOVES && words.Next(w)) {
     const Move move = LegalMoveOfWord(w);
     if (move == 0) break;
@@ -121,25 +121,25 @@ void RecordMoves(UciWordReader& words) {
   RebuildPosition();
 }
 
-void PositionStartpos(UciWordReader& words) {
+void PositionStartpos(WordReader& words) {
   Game.HasSetupStart = false;
   NewGame();
-  UciWord w;
+  Word w;
   if (!words.Next(w) || !w.Is("moves")) {
-    UciWordReader none("");
+    WordReader none("");
     RecordMoves(none);
     return;
   }
   RecordMoves(words);
 }
 
-void PositionFen(UciWordReader& words) {
+void PositionFen(WordReader& words) {
   // The FEN fields up to "moves": placement, side, castling, en passant and
   // the halfmove counter (any but the first may be missing); the move
   // counter is not read.
   std::strcpy(FenBuffer, "position fen");
   size_t used = std::strlen(FenBuffer);
-  UciWord w;
+  Word w;
   bool moves = false;
   for (int field = 0; words.Next(w); field++) {
     if (w.Is("moves")) {
@@ -156,13 +156,13 @@ void PositionFen(UciWordReader& words) {
   if (!SetupFen(FenBuffer, 2, true)) return;
   // The FEN is the start of the game record: its moves count for repetitions
   // and the fifty-move rule as those of a game from the standard position.
-  UciWordReader none("");
+  WordReader none("");
   RecordMoves(moves ? words : none);
 }
 
 void SetPosition(const char* line) {
-  UciWordReader words(line);
-  UciWord w;
+  WordReader words(line);
+  Word w;
   words.Next(w);  // "position"
   if (!words.Next(w)) return;
   if (w.Is("startpos")) {
@@ -238,8 +238,8 @@ void Go(const char* line) {
 
 // Executes one line; false after quit.
 bool Execute(const char* line) {
-  UciWordReader words(line);
-  UciWord w;
+  WordReader words(line);
+  Word w;
   if (!words.Next(w)) return true;
 
   if (w.Is("quit")) {
@@ -271,42 +271,6 @@ bool Execute(const char* line) {
 }  // namespace
 
 bool UciExecuteLine(const char* line) { return Execute(line); }
-
-bool UciWord::Is(const char* s) const {
-  return Text != nullptr && static_cast<int>(std::strlen(s)) == Length && std::strncmp(Text, s, Length) == 0;
-}
-
-bool UciWord::ToInt(int64_t& value) const {
-  if (Text == nullptr || Length == 0) return false;
-  int i = 0;
-  bool negative = false;
-  if (Text[0] == '+' || Text[0] == '-') {
-    negative = Text[0] == '-';
-    i = 1;
-  }
-  if (i >= Length) return false;
-  int64_t v = 0;
-  for (; i < Length; i++) {
-    const char c = Text[i];
-    if (c < '0' || c > '9') return false;
-    if (v < (INT64_C(1) << 40)) v = v * 10 + (c - '0');
-  }
-  value = negative ? -v : v;
-  return true;
-}
-
-bool UciWordReader::Next(UciWord& word) {
-  auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; };
-  while (*p_ && blank(*p_)) p_++;
-  if (!*p_) {
-    word = UciWord{};
-    return false;
-  }
-  const char* start = p_;
-  while (*p_ && !blank(*p_)) p_++;
-  word = UciWord{start, static_cast<int>(p_ - start)};
-  return true;
-}
 
 bool ReadInputLine(char* buffer, int size) {
   const int n = ReadLine(buffer, size, false);

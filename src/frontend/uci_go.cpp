@@ -40,8 +40,8 @@ void ParseGo(const char* line) {
   g.Perft = false;
   g.PerftDepth = 0;
 
-  UciWordReader words(line);
-  UciWord w, value;
+  WordReader words(line);
+  Word w, value;
   words.Next(w);  // "go"
   while (words.Next(w)) {
     int64_t n = 0;
@@ -113,8 +113,8 @@ void WaitForSearchEnd() {
       KeepUciLine("quit\n");
       return;
     }
-    UciWordReader words(line);
-    UciWord w;
+    WordReader words(line);
+    Word w;
     if (!words.Next(w)) continue;
     if (w.Is("stop")) return;
     if (w.Is("ponderhit") && Srch.UciPonder) return;

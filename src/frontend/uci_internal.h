@@ -3,23 +3,7 @@
 
 #include <cstdint>
 
-// A white-space delimited word of a line, in place.
-struct UciWord {
-  const char* Text = nullptr;
-  int Length = 0;
-  bool Is(const char* s) const;
-  // A decimal integer with an optional sign and nothing else; false otherwise.
-  bool ToInt(int64_t& value) const;
-};
-
-class UciWordReader {
- public:
-  explicit UciWordReader(const char* line) : p_(line) {}
-  bool Next(UciWord& word);  // false at the end of the line
-
- private:
-  const char* p_;
-};
+#include "platform/text.h"
 
 // Room for one input line. Far longer than any position line whose moves
 // fit the game record; a longer line is dropped whole rather than cut into a

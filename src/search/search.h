@@ -221,6 +221,11 @@ struct TimeControlState {
 };
 extern TimeControlState Clock;
 
+// "time N" and "otim N", known by their first four characters: N goes to
+// EngineClock (which is then known) or OpponentClock; a line without a
+// number changes neither. False for any other line.
+bool ReadClockLine(const char* line);
+
 // Small move-indexed value tables, built by BuildCaptureValueTables():
 // CaptureGain by bits 15-20 (captured | promotion << 3): value of the captured
 // piece plus the full value of the promotion piece, 100 for neither (en passant).

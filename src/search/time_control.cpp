@@ -6,6 +6,7 @@
 #include <cstring>
 
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "search/search_internal.h"
 
 namespace {
@@ -87,34 +88,10 @@ bool TimeIsUp(bool fromSearch) {
 
 bool Is(const char* line, const char* form) { return std::strcmp(line, form) == 0; }
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
-
-bool FirstWordIs(const char* line, const char* word) {
-  while (*line && IsBlank(*line)) line++;
-  const size_t n = std::strlen(word);
-  return std::strncmp(line, word, n) == 0 && (line[n] == 0 || IsBlank(line[n]));
-}
-
-// A decimal integer after position p, the way "%d" reads it; false when none.
-bool ReadNumber(const char* p, int32_t& value) {
-  while (*p && IsBlank(*p)) p++;
-  bool negative = false;
-  if (*p == '+' || *p == '-') negative = *p++ == '-';
-  if (*p < '0' || *p > '9') return false;
-  int64_t v = 0;
-  for (; *p >= '0' && *p <= '9'; p++)
-    if (v <= INT32_MAX) v = v * 10 + (*p - '0');
-  if (negative) v = -v;
-  value = static_cast<int32_t>(v > INT32_MAX ? INT32_MAX : v < INT32_MIN ? INT32_MIN : v);
-  return true;
-}
-
 void AnswerPing(const char* line) {
-  const char* p = line;
-  while (*p && IsBlank(*p)) p++;
-  p += 4;
+  const char* p = SkipWord(line);
   int32_t n = 0;
-  ReadNumber(p, n);
+  ReadInt(p, n);
   std::printf("pong %d\n", n);
   std::fflush(stdout);
 }
@@ -141,15 +118,8 @@ void PonderHit() {
 // While pondering: the clock updates, ping and the predicted move are taken
 // in stride; anything else ends the ponder search.
 void PonderingLine(const char* line) {
-  int32_t value;
-  if (std::strncmp(line, "time", 4) == 0) {
-    if (ReadNumber(line + 4, value)) {
-      Clock.EngineClock = value;
-      Clock.ClockKnown = true;
-    }
-  } else if (std::strncmp(line, "otim", 4) == 0) {
-    if (ReadNumber(line + 4, value)) Clock.OpponentClock = value;
-  } else if (FirstWordIs(line, "ping")) {
+  if (ReadClockLine(line)) return;
+  if (FirstWordIs(line, "ping")) {
     AnswerPing(line);
   } else if (Is(line, Game.PonderReplyText)) {
     PonderHit();
@@ -183,13 +153,15 @@ void SearchingLine(const char* line) {
     Srch.ClockStartTicks = TickMs();
     return;
   }
-  if (Is(line, "retake\n") || Is(line, "back\n") || Is(line, "force\n") || Is(line, "remove\n") ||
-      Is(line, "white\n") || Is(line, "black\n")) {
+  // A takeback ends the search at once, and so does a change of sides; undo
+  // while analysing waits its turn.
+  const bool undo = Is(line, "undo\n");
+  if ((IsTakebackLine(line) && !undo) || Is(line, "white\n") || Is(line, "black\n")) {
     StopFor(line);
     return;
   }
   if (!Game.AnalyzeMode) {
-    if (Is(line, "undo\n"))
+    if (undo)
       StopFor(line);
     else if (!QueuePendingLine(line))
       StopFor(line);
@@ -197,7 +169,7 @@ void SearchingLine(const char* line) {
   }
   // Analysing: "." asks for the status line, which the search prints anyway.
   if (Is(line, ".\n")) return;
-  if (Is(line, "undo\n")) {
+  if (undo) {
     if (!QueuePendingLine(line)) Stop();
     return;
   }
