@@ -28,6 +28,13 @@ extern EngineSettings Settings;
 void PrintUciOptions();
 // The UCI defaults, set by the handshake (the table sizes are set apart).
 void ResetUciOptions();
+// The values the engine starts with, before option.txt.
+void ResetStartOptions();
+// A word of option.txt (`length` characters) that names an option of the
+// table: "KEY=TRUE" or "KEY=FALSE" for a check, "KEY" for a number, which is
+// then read from rest (rest moves past it; without one nothing is stored).
+// The value is stored as given. False for any other word.
+bool StoreFileOption(const char* word, int length, const char*& rest);
 // setoption: the option's name and its value word (null when the line has no
 // "value"). Numbers are taken within the option's range; a check changes from
 // its default only with the exact word of the other state. False when no

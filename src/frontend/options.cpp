@@ -1,6 +1,7 @@
 // The engine options an interface can set: one table for the UCI option
-// lines and setoption, the xboard option features and option command, and
-// the defaults of a UCI session.
+// lines and setoption, the xboard option features and option command, the
+// option.txt keywords of the same settings, the values the engine starts
+// with and the defaults of a UCI session.
 #include <cstdio>
 #include <cstring>
 
@@ -17,54 +18,53 @@ enum OptionType { OPTION_CHECK, OPTION_SPIN, OPTION_BUTTON };
 struct EngineOption {
   const char* Name;
   OptionType Type;
-  int Min, Max, Default;     // a check holds 0 or 1
+  int Min, Max;
+  int Default;               // what the UCI handshake stores; a check holds 0 or 1
+  int Start;                 // what the engine starts with, before option.txt
+  const char* FileKey;       // its keyword in option.txt; null for none
   bool Xboard;               // offered in the xboard option features
   int (*Current)();          // the value in use (xboard features); null for none
-  void (*Set)(int value);    // value already within Min..Max; null for none
-  void (*Reset)();           // what the UCI handshake sets; null for nothing
+  void (*Store)(int value);  // the setting as given, nothing else; null for none
+  void (*Set)(int value);    // an interface's value, within Min..Max; null: Store
 };
 
 int Clamp(int64_t v, int low, int high) { return static_cast<int>(v < low ? low : v > high ? high : v); }
 
-void SetMultiPv(int v) { Settings.MultiPvCount = v; }
+void StoreMultiPv(int v) { Settings.MultiPvCount = v; }
 void SetHash(int mb) { ResizeTablesKeepingGame(mb); }
 void ClearHash(int) { ClearHashTables(); }
+// The handshake and option.txt store the figure alone: the tables are scaled
+// once option.txt has been read, and keep that scaling until the option is set.
+void StoreStrength(int v) { Settings.Strength = v; }
 // No positional knowledge at all is not offered: 0 means 1 percent.
 void SetStrength(int v) {
   Settings.Strength = v == 0 ? 1 : v;
   ScaleEvalTables(Settings.Strength);
 }
 int CurrentStrength() { return Settings.Strength; }
-// The handshake takes the UCI figure; the tables keep the scaling option.txt
-// gave them until the option is set.
-void ResetStrength() { Settings.Strength = 100; }
-void SetFutility(int v) { Settings.FutilityEnabled = v != 0; }
+void StoreFutility(int v) { Settings.FutilityEnabled = v != 0; }
 int CurrentFutility() { return Settings.FutilityEnabled ? 1 : 0; }
-void ResetFutility() { Settings.FutilityEnabled = true; }
-void SetTactical(int v) { Settings.TacticalFactor = v; }
+void StoreTactical(int v) { Settings.TacticalFactor = v; }
 int CurrentTactical() { return Clamp(Settings.TacticalFactor, 0, 60); }
-void ResetTactical() { Settings.TacticalFactor = 30; }
-void SetAnalyse(int v) { Settings.AnalyseOption = v != 0; }
-void ResetAnalyse() { Settings.AnalyseOption = false; }
-void SetOverhead(int v) { Settings.MoveOverheadMs = v; }
-void ResetOverhead() { Settings.MoveOverheadMs = 50; }
-void SetOwnBook(int v) { Settings.OwnBook = v != 0; }
+void StoreAnalyse(int v) { Settings.AnalyseOption = v != 0; }
+void StoreOverhead(int v) { Settings.MoveOverheadMs = v; }
+void StoreOwnBook(int v) { Settings.OwnBook = v != 0; }
 int CurrentOwnBook() { return Settings.OwnBook ? 1 : 0; }
-void ResetOwnBook() { Settings.OwnBook = true; }
 
 // In the order the UCI handshake lists them.
 const EngineOption Options[] = {
-    {"Ponder", OPTION_CHECK, 0, 1, 1, false, nullptr, nullptr, nullptr},
-    {"MultiPV", OPTION_SPIN, 1, MAX_MULTI_PV, 1, false, nullptr, SetMultiPv, nullptr},
-    {"Hash", OPTION_SPIN, 6, 1024, 16, false, nullptr, SetHash, nullptr},
-    {"Clear Hash", OPTION_BUTTON, 0, 0, 0, false, nullptr, ClearHash, nullptr},
-    {"Positional strength", OPTION_SPIN, 0, 100, 100, true, CurrentStrength, SetStrength, ResetStrength},
-    {"Futility", OPTION_CHECK, 0, 1, 1, true, CurrentFutility, SetFutility, ResetFutility},
-    {"Tactical factor", OPTION_SPIN, 0, 60, 30, true, CurrentTactical, SetTactical, ResetTactical},
-    {"Analyse mode", OPTION_CHECK, 0, 1, 0, false, nullptr, SetAnalyse, ResetAnalyse},
-    {"Threads", OPTION_SPIN, 1, 1, 1, false, nullptr, nullptr, nullptr},
-    {"Move Overhead", OPTION_SPIN, 0, 5000, 50, false, nullptr, SetOverhead, ResetOverhead},
-    {"OwnBook", OPTION_CHECK, 0, 1, 1, true, CurrentOwnBook, SetOwnBook, ResetOwnBook},
+    {"Ponder", OPTION_CHECK, 0, 1, 1, 1, nullptr, false, nullptr, nullptr, nullptr},
+    {"MultiPV", OPTION_SPIN, 1, MAX_MULTI_PV, 1, 1, nullptr, false, nullptr, StoreMultiPv, nullptr},
+    {"Hash", OPTION_SPIN, 6, 1024, 16, 16, nullptr, false, nullptr, nullptr, SetHash},
+    {"Clear Hash", OPTION_BUTTON, 0, 0, 0, 0, nullptr, false, nullptr, nullptr, ClearHash},
+    {"Positional strength", OPTION_SPIN, 0, 100, 100, 100, "STRENGTH", true, CurrentStrength, StoreStrength,
+     SetStrength},
+    {"Futility", OPTION_CHECK, 0, 1, 1, 0, "FUTILITY", true, CurrentFutility, StoreFutility, nullptr},
+    {"Tactical factor", OPTION_SPIN, 0, 60, 30, 25, "QEDGE", true, CurrentTactical, StoreTactical, nullptr},
+    {"Analyse mode", OPTION_CHECK, 0, 1, 0, 0, "ANALYSE_MODE", false, nullptr, StoreAnalyse, nullptr},
+    {"Threads", OPTION_SPIN, 1, 1, 1, 1, nullptr, false, nullptr, nullptr, nullptr},
+    {"Move Overhead", OPTION_SPIN, 0, 5000, 50, 0, nullptr, false, nullptr, StoreOverhead, nullptr},
+    {"OwnBook", OPTION_CHECK, 0, 1, 1, 1, nullptr, true, CurrentOwnBook, StoreOwnBook, nullptr},
 };
 
 const EngineOption* FindOption(const char* name, int length) {
@@ -74,7 +74,14 @@ const EngineOption* FindOption(const char* name, int length) {
 }
 
 void Apply(const EngineOption& o, int value) {
-  if (o.Set) o.Set(value);
+  if (o.Set)
+    o.Set(value);
+  else if (o.Store)
+    o.Store(value);
+}
+
+bool TextIs(const char* text, int length, const char* s) {
+  return static_cast<int>(std::strlen(s)) == length && std::strncmp(text, s, length) == 0;
 }
 
 }  // namespace
@@ -97,7 +104,33 @@ void PrintUciOptions() {
 
 void ResetUciOptions() {
   for (const EngineOption& o : Options)
-    if (o.Reset) o.Reset();
+    if (o.Store) o.Store(o.Default);
+}
+
+void ResetStartOptions() {
+  for (const EngineOption& o : Options)
+    if (o.Store) o.Store(o.Start);
+}
+
+bool StoreFileOption(const char* word, int length, const char*& rest) {
+  for (const EngineOption& o : Options) {
+    if (!o.FileKey) continue;
+    const int keyLength = static_cast<int>(std::strlen(o.FileKey));
+    if (length < keyLength || std::strncmp(word, o.FileKey, keyLength) != 0) continue;
+    const char* tail = word + keyLength;
+    const int tailLength = length - keyLength;
+    if (o.Type == OPTION_CHECK) {
+      if (TextIs(tail, tailLength, "=TRUE")) o.Store(1);
+      else if (TextIs(tail, tailLength, "=FALSE")) o.Store(0);
+      else continue;
+      return true;
+    }
+    if (tailLength != 0) continue;
+    int32_t value;
+    if (ReadInt(rest, value)) o.Store(value);
+    return true;
+  }
+  return false;
 }
 
 bool SetUciOption(const char* name, int nameLength, const char* value, int valueLength) {

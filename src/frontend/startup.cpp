@@ -31,20 +31,14 @@ void BannerText(const char* text) {
 }
 
 void SetDefaultSettings() {
-  Settings.FutilityEnabled = false;
-  Settings.TacticalFactor = 25;
+  ResetStartOptions();
   Settings.HashSize = 4u << 20;
   Settings.EvalHashSize = 2u << 20;
   Settings.PawnHashSize = 3;  // megabytes until the whole file has been read
   Settings.ChatMode = false;
   Settings.Quantization = false;
   Settings.QuickPv = false;
-  Settings.AnalyseOption = false;
-  Settings.Strength = 100;
-  Settings.MultiPvCount = 1;
   Settings.XboardOutput = 1;
-  Settings.OwnBook = true;
-  Settings.MoveOverheadMs = 0;
 }
 
 // Reads option.txt as a stream of words. Numbers after the valued keywords
@@ -66,11 +60,15 @@ class OptionReader {
   }
 
   bool NextNumber(int32_t& value) {
-    const char* p = text_.c_str() + pos_;
+    const char* p = Rest();
     if (!ReadInt(p, value)) return false;
-    pos_ = static_cast<size_t>(p - text_.c_str());
+    MoveTo(p);
     return true;
   }
+
+  // The text after the last word or number read, for a reader of its own.
+  const char* Rest() const { return text_.c_str() + pos_; }
+  void MoveTo(const char* p) { pos_ = static_cast<size_t>(p - text_.c_str()); }
 
  private:
   void SkipSpace() {
@@ -114,9 +112,8 @@ void ReadOptionFile(const char* path) {
     std::string word;
     int32_t value = 0;
     while (reader.NextWord(word)) {
-      if (word == "FUTILITY=TRUE") Settings.FutilityEnabled = true;
-      else if (word == "FUTILITY=FALSE") Settings.FutilityEnabled = false;
-      else if (word == "QEDGE") { if (reader.NextNumber(value)) Settings.TacticalFactor = value; }
+      const char* rest = reader.Rest();
+      if (StoreFileOption(word.data(), static_cast<int>(word.size()), rest)) reader.MoveTo(rest);
       else if (word == "HASH") { if (reader.NextNumber(value)) Settings.HashSize = SaneMegabytes(value) << 20; }
       else if (word == "EVALHASH") { if (reader.NextNumber(value)) Settings.EvalHashSize = SaneMegabytes(value) << 20; }
       else if (word == "PAWNHASH") { if (reader.NextNumber(value)) Settings.PawnHashSize = SaneMegabytes(value); }
@@ -127,9 +124,6 @@ void ReadOptionFile(const char* path) {
       else if (word == "QUANTIZATION=FALSE") Settings.Quantization = false;
       else if (word == "QUICKPV=FALSE") Settings.QuickPv = false;
       else if (word == "QUICKPV=TRUE") Settings.QuickPv = true;
-      else if (word == "ANALYSE_MODE=FALSE") Settings.AnalyseOption = false;
-      else if (word == "ANALYSE_MODE=TRUE") Settings.AnalyseOption = true;
-      else if (word == "STRENGTH") { if (reader.NextNumber(value)) Settings.Strength = value; }
       if (word == "END.") break;
     }
   }

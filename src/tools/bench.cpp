@@ -67,14 +67,10 @@ bool BenchTablesInPlace() {
 // The settings of a UCI session at its defaults, whatever option.txt or the
 // interface had chosen.
 void UseBenchSettings() {
-  Settings.FutilityEnabled = true;
-  Settings.TacticalFactor = 30;
-  Settings.Strength = 100;
-  Settings.AnalyseOption = false;
+  ResetUciOptions();
   Settings.ChatMode = false;
   Settings.Quantization = false;
   Settings.QuickPv = false;
-  Settings.MultiPvCount = 1;
   Settings.XboardOutput = 0;
   ScaleEvalTables(100);
 }
