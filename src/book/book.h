@@ -19,7 +19,7 @@ struct BookRecord {
 constexpr int BOOK_RECORD_BYTES = 16;
 constexpr int BOOK_TABLE_SIZE = 16384;
 constexpr int BOOK_MAX_CANDIDATES = 512;
-constexpr uint32_t BOOK_MOVE_MASK = 0x1FFFFF;  // low 21 bits: the Move word
+constexpr uint32_t BOOK_MOVE_MASK = MOVE_WORD_MASK;  // the low 21 bits carry the Move word
 constexpr int BOOK_CLASS_SHIFT = 21;
 constexpr uint32_t BOOK_DEFAULT_CLASS = 5;
 

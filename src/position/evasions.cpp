@@ -17,7 +17,7 @@ inline uint32_t ScoreEvasion(Move move) {
       score = -2101;
     } else {
       if (IsSeventhRankPush(move)) Gen.SeventhRankPush = true;
-      score = static_cast<int>(Srch.HistoryTable[Us][move & 0xFFF]);
+      score = static_cast<int>(Srch.HistoryTable[Us][MoveFromTo(move)]);
     }
   } else {
     int v = PieceValue[MoveCaptured(move)] + PieceValue[MovePromotion(move)];
@@ -190,7 +190,7 @@ bool PawnMovePossible(Move move, int from, int to) {
 }  // namespace
 
 bool IsMovePossible(Move move) {
-  if (move == 0 || (move >> 21) != 0) return false;
+  if (move == 0 || !FitsMoveWord(move)) return false;
   const int us = Pos.SideToMove;
   const int from = MoveFrom(move), to = MoveTo(move);
   const int type = MoveType(move), captured = MoveCaptured(move);

@@ -91,7 +91,7 @@ void MakeMoveFor(Move move) {
 
   const int f = MoveFrom(move), t = MoveTo(move);
   const int type = MoveType(move), captured = MoveCaptured(move);
-  const int fromTo = move & 0xFFF;
+  const int fromTo = MoveFromTo(move);
   const Bitboard tBit = Bit(t), both = Bit(f) | tBit;
   Bitboard& own = Us == WHITE ? Pos.WhiteOcc : Pos.BlackOcc;
   Bitboard& enemy = Us == WHITE ? Pos.BlackOcc : Pos.WhiteOcc;

@@ -19,9 +19,9 @@ inline int BucketOf(Move move, int ply) {
   if (move == Srch.PvTable[0][ply] || move == Srch.RootHashMove) return 0;
   int m = PieceRank[MoveType(move)];
   int c = PieceRank[MoveCaptured(move)];
-  if (m < c || move >= PROMOTION_MIN) return MoveTo(move) == Gen.RecaptureSquare ? 1 : 2;
+  if (m < c || IsPromotion(move)) return MoveTo(move) == Gen.RecaptureSquare ? 1 : 2;
   if (m == c) return 3;
-  if (move & CAPTURE_MASK) return 6;
+  if (IsCapture(move)) return 6;
   if (move == Srch.Killer1[ply]) return 5;
   if (move == Srch.Killer2[ply]) return 6;
   if (MoveType(move) == KING && (MoveTo(move) - MoveFrom(move) == 2 || MoveFrom(move) - MoveTo(move) == 2)) return 7;
@@ -62,7 +62,7 @@ void GenerateAllFor() {
 // ---------------------------------------------------------------------------
 
 inline uint32_t ScoreCapture(Move move) {
-  int gain = CaptureValues.CaptureGain[(move >> 15) & 63];
+  int gain = CaptureValues.CaptureGain[MoveGainIndex(move)];
   if (gain >= PieceValue[MoveType(move)]) return static_cast<uint32_t>(gain + GOOD_CAPTURE);
   EnsureSliderSets();
   return static_cast<uint32_t>(StaticExchange(MoveFrom(move), MoveTo(move)) + GOOD_CAPTURE);
@@ -71,7 +71,7 @@ inline uint32_t ScoreCapture(Move move) {
 template <int Us>
 inline uint32_t ScoreQuiet(Move move) {
   if (IsSeventhRankPush(move)) Gen.SeventhRankPush = true;
-  return Srch.HistoryTable[Us][move & 0xFFF] + 1;
+  return Srch.HistoryTable[Us][MoveFromTo(move)] + 1;
 }
 
 template <int Us>

@@ -40,7 +40,7 @@ inline Bitboard ShiftPawns(Bitboard pawns) {
 }
 
 inline Move Word(int from, int to, int type, int captured, int promotion = 0) {
-  return static_cast<Move>(from | to << 6 | type << 12 | captured << 15 | promotion << 18);
+  return MakeMoveWord(from, to, type, captured, promotion);
 }
 
 inline int CapturedOn(int sq) { return Pos.Board[sq] & 7; }
@@ -95,17 +95,17 @@ enum PromotionOrder { PROMOTE_QNRB, PROMOTE_QRBN, PROMOTE_Q_ONLY };
 template <PromotionOrder Order, typename Add>
 inline void AddPromotions(Move base, Add& add) {
   if constexpr (Order == PROMOTE_QNRB) {
-    add(base | QUEEN << 18);
-    add(base | KNIGHT << 18);
-    add(base | ROOK << 18);
-    add(base | BISHOP << 18);
+    add(WithPromotion(base, QUEEN));
+    add(WithPromotion(base, KNIGHT));
+    add(WithPromotion(base, ROOK));
+    add(WithPromotion(base, BISHOP));
   } else if constexpr (Order == PROMOTE_QRBN) {
-    add(base | QUEEN << 18);
-    add(base | ROOK << 18);
-    add(base | BISHOP << 18);
-    add(base | KNIGHT << 18);
+    add(WithPromotion(base, QUEEN));
+    add(WithPromotion(base, ROOK));
+    add(WithPromotion(base, BISHOP));
+    add(WithPromotion(base, KNIGHT));
   } else {
-    add(base | QUEEN << 18);
+    add(WithPromotion(base, QUEEN));
   }
 }
 

@@ -105,7 +105,25 @@ constexpr Move MakeMoveWord(int from, int to, int type, int captured = 0, int pr
   return static_cast<Move>(from | to << 6 | type << 12 | captured << 15 | promotion << 18);
 }
 constexpr Move CAPTURE_MASK = 0x38000;
-constexpr Move PROMOTION_MIN = 0x40000;
+constexpr Move MOVE_WORD_MASK = 0x1FFFFF;  // every bit of the word; lists and tables may use the rest
+constexpr bool IsCapture(Move m) { return (m & CAPTURE_MASK) != 0; }
+// For a word with nothing above its bits (FitsMoveWord), as the generator's
+// are: the promotion field is the top of the word, so one comparison tells.
+constexpr bool IsPromotion(Move m) { return m >= (Move{1} << 18); }
+// Neither capture nor promotion, and nothing above the word's bits.
+constexpr bool IsQuiet(Move m) { return (m >> 15) == 0; }
+// No bit is set above the word's 21.
+constexpr bool FitsMoveWord(Move m) { return (m >> 21) == 0; }
+// From and to together (bits 0-11): the 4096-entry index of the history
+// table and the move keys.
+constexpr int MoveFromTo(Move m) { return m & 0xFFF; }
+// Captured and promotion types together (bits 15-20), captured | promotion << 3.
+constexpr int MoveGainIndex(Move m) { return (m >> 15) & 63; }
+// Mover and captured types (bits 12-17), mover | captured << 3.
+constexpr int MoveMoverCapturedIndex(Move m) { return (m >> 12) & 63; }
+// Mover, captured and promotion types (bits 12-20), mover | captured << 3 | promotion << 6.
+constexpr int MoveTradeIndex(Move m) { return (m >> 12) & 511; }
+constexpr Move WithPromotion(Move m, int promotion) { return m | static_cast<Move>(promotion) << 18; }
 constexpr Move CASTLE_WK = 24964;  // e1-g1
 constexpr Move CASTLE_WQ = 24708;  // e1-c1
 constexpr Move CASTLE_BK = 28604;  // e8-g8

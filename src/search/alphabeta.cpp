@@ -188,7 +188,7 @@ int Search(int alpha, int beta, int depth, int nullAllowed) {
   const Move last = Tree.MoveAtPly[ply];
   const bool recaptureEligible = !Srch.ExtensionFlag[ply] && !Srch.ExtensionFlag[ply - 1] &&
                                  (ply < 3 || !Srch.ExtensionFlag[ply - 2]) &&
-                                 CaptureValues.RecaptureTable[(last >> 12) & 63];
+                                 CaptureValues.RecaptureTable[MoveMoverCapturedIndex(last)];
   const int lastTo = MoveTo(last);
   const int enemyKing = Pos.KingSquare[us ^ 1];
   const int iteration = Srch.IterationDepth;

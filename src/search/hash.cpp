@@ -29,7 +29,7 @@ T* AlignedBase(void* block) {
 
 constexpr uint32_t SCORE_BIAS = 65536;
 constexpr uint32_t DEPTH_LIMIT = 8191;     // 13 bits
-constexpr uint32_t MOVE_BITS = 0x1FFFFF;   // the low 21 bits of a Move word
+constexpr uint32_t MOVE_BITS = MOVE_WORD_MASK;
 constexpr uint32_t MOVE_FIELD = MOVE_BITS << 4;
 
 int EntryScore(const HashEntry& e) { return static_cast<int>(e.DataLow & 0x1FFFF) - static_cast<int>(SCORE_BIAS); }

@@ -82,7 +82,7 @@ inline Move UsableHashMove(int ply) {
 }
 
 inline void AddHistory(int side, Move move, int depth) {
-  uint32_t& h = Srch.HistoryTable[side][move & 0xFFF];
+  uint32_t& h = Srch.HistoryTable[side][MoveFromTo(move)];
   const uint64_t sum = static_cast<uint64_t>(h) + static_cast<uint64_t>(depth) * static_cast<uint64_t>(depth);
   h = sum > HISTORY_LIMIT ? HISTORY_LIMIT : static_cast<uint32_t>(sum);
 }

@@ -41,9 +41,9 @@ int CaptureSearch(int alpha, int beta) {
       const int captured = MoveCaptured(m);
       // The previous move left its own king en prise.
       if (captured == KING) return beta;
-      const int gain = CaptureValues.MaterialGain[(m >> 15) & 63];
+      const int gain = CaptureValues.MaterialGain[MoveGainIndex(m)];
       if (gain < delta && !(opponentUnits <= 12 && opponentUnits - PieceRank[captured] <= 3)) continue;
-      const int trade = CaptureValues.TradeTable[(m >> 12) & 511];
+      const int trade = CaptureValues.TradeTable[MoveTradeIndex(m)];
       int key;
       if (trade > 0 || (trade == 0 && delta <= 0)) {
         key = gain / 100;

@@ -33,7 +33,6 @@ inline bool IsSeventhRankPawnMove(Move m) {
   return bits == 0x1C00 || bits == 0x1200;
 }
 
-inline bool IsQuiet(Move m) { return (m >> 15) == 0; }
 
 // Depth left after a null move at this depth with u units of pieces.
 inline int NullMoveDepth(int depth, int units) { return depth - ((depth > 360 || units <= 8) ? 240 : 180); }
