@@ -244,14 +244,30 @@ void SetOptionFromInterface(const char* raw) {
 // Each takes the working line (its first characters lower-cased) and the line
 // as read, and is true when control goes back to the game loop.
 
+// A command that only runs an action and goes on reading.
+template <void (*Action)()>
+bool Run(const char*, const char*) {
+  Action();
+  return false;
+}
+
+// Likewise with the working line.
+template <void (*Action)(const char*)>
+bool RunOnLine(const char* line, const char*) {
+  Action(line);
+  return false;
+}
+
+// Likewise with the line as read.
+template <void (*Action)(const char*)>
+bool RunOnRaw(const char*, const char* raw) {
+  Action(raw);
+  return false;
+}
+
 bool Uci(const char*, const char*) {
   UciHandshake();
   return true;
-}
-
-bool Protover(const char*, const char*) {
-  AnswerProtover();
-  return false;
 }
 
 bool Ping(const char* line, const char*) {
@@ -287,11 +303,6 @@ bool QuitCommand(const char*, const char*) {
   return true;
 }
 
-bool Print(const char*, const char*) {
-  PrintGameListing();
-  return false;
-}
-
 bool TakeBack(const char*, const char*) {
   if (Game.GameMoveCount > 0) {
     TakeBackOne();
@@ -319,21 +330,6 @@ bool New(const char*, const char*) {
   return Game.AnalyzeMode != 0;
 }
 
-bool Save(const char*, const char*) {
-  SaveGameDialogue();
-  return false;
-}
-
-bool Load(const char*, const char*) {
-  LoadGameDialogue();
-  return false;
-}
-
-bool MakeBookLine(const char*, const char*) {
-  MakeBookCommand();
-  return false;
-}
-
 bool White(const char*, const char*) {
   SetSideToMove(WHITE);
   Game.HumanColour = WHITE;
@@ -345,11 +341,6 @@ bool Black(const char*, const char*) {
   SetSideToMove(BLACK);
   Game.HumanColour = BLACK;
   Game.EngineColour = WHITE;
-  return false;
-}
-
-bool Level(const char* line, const char*) {
-  SetLevel(line);
   return false;
 }
 
@@ -378,11 +369,6 @@ bool ExitAnalysis(const char*, const char*) {
   return false;
 }
 
-bool TestEpd(const char*, const char*) {
-  RunEpdTest();
-  return false;
-}
-
 bool ClockLine(const char* line, const char*) {
   ReadClockLine(line);
   return false;
@@ -405,16 +391,6 @@ bool Perft(const char* line, const char*) {
   return false;
 }
 
-bool FixedTime(const char* line, const char*) {
-  SetFixedMoveTime(line);
-  return false;
-}
-
-bool FixedDepth(const char* line, const char*) {
-  SetDepthLimit(line);
-  return false;
-}
-
 bool Post(const char*, const char*) {
   Srch.ThinkingOutput = true;
   return false;
@@ -422,16 +398,6 @@ bool Post(const char*, const char*) {
 
 bool NoPost(const char*, const char*) {
   Srch.ThinkingOutput = false;
-  return false;
-}
-
-bool Memory(const char* line, const char*) {
-  SetMemory(line);
-  return false;
-}
-
-bool Option(const char*, const char* raw) {
-  SetOptionFromInterface(raw);
   return false;
 }
 
@@ -462,7 +428,7 @@ struct Command {
 // while "exit\n" ends an analysis, and "print" matches no later row.
 const Command Commands[] = {
     {"uci\n", LINE, Uci},
-    {"protover", WORD, Protover},
+    {"protover", WORD, Run<AnswerProtover>},
     {"ping", WORD, Ping},
     {"setboard", WORD, SetBoard},
     {"two", LINE, Force},
@@ -470,7 +436,7 @@ const Command Commands[] = {
     {"one", LINE, OnePlayer},
     {"exit", LINE, QuitCommand},
     {"quit\n", LINE, QuitCommand},
-    {"print", LINE, Print},
+    {"print", LINE, Run<PrintGameListing>},
     {"back", LINE, TakeBack},
     {"undo", LINE, TakeBack},
     {"undo\n", LINE, TakeBack},
@@ -484,33 +450,33 @@ const Command Commands[] = {
     {"forward\n", LINE, Forward},
     {"new", LINE, New},
     {"new\n", LINE, New},
-    {"save", LINE, Save},
-    {"save\n", LINE, Save},
-    {"load", LINE, Load},
-    {"load\n", LINE, Load},
-    {"makebook", LINE, MakeBookLine},
-    {"makebook\n", LINE, MakeBookLine},
+    {"save", LINE, Run<SaveGameDialogue>},
+    {"save\n", LINE, Run<SaveGameDialogue>},
+    {"load", LINE, Run<LoadGameDialogue>},
+    {"load\n", LINE, Run<LoadGameDialogue>},
+    {"makebook", LINE, Run<MakeBookCommand>},
+    {"makebook\n", LINE, Run<MakeBookCommand>},
     {"white\n", LINE, White},
     {"black\n", LINE, Black},
-    {"level", PREFIX, Level},
+    {"level", PREFIX, RunOnLine<SetLevel>},
     {"remove\n", LINE, Remove},
     {"remove", LINE, Remove},
     {"edit\n", LINE, Edit},
     {"analyze\n", LINE, Analyze},
     {"exit\n", LINE, ExitAnalysis},
-    {"testepd\n", LINE, TestEpd},
-    {"testepd", LINE, TestEpd},
+    {"testepd\n", LINE, Run<RunEpdTest>},
+    {"testepd", LINE, Run<RunEpdTest>},
     {"time", PREFIX, ClockLine},
     {"otim", PREFIX, ClockLine},
     {"easy", PREFIX, Easy},
     {"hard", PREFIX, Hard},
     {"perft", WORD, Perft},
-    {"st", WORD, FixedTime},
-    {"sd", WORD, FixedDepth},
+    {"st", WORD, RunOnLine<SetFixedMoveTime>},
+    {"sd", WORD, RunOnLine<SetDepthLimit>},
     {"post", WORD, Post},
     {"nopost", WORD, NoPost},
-    {"memory", WORD, Memory},
-    {"option", WORD, Option},
+    {"memory", WORD, RunOnLine<SetMemory>},
+    {"option", WORD, RunOnRaw<SetOptionFromInterface>},
     {"result", WORD, Result},
     {"xboard", WORD, Quiet},
     {"accepted", WORD, Quiet},
