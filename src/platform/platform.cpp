@@ -9,6 +9,8 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include "platform/text.h"
+
 namespace {
 
 // The one input buffer of the process.
@@ -45,8 +47,6 @@ int Take() {
   if (c >= 0) In.Start++;
   return c;
 }
-
-bool IsSpace(int c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\v' || c == '\f'; }
 
 }  // namespace
 
@@ -142,9 +142,9 @@ int ReadLine(char* buf, int size, bool dropRest) {
 
 int ReadWord(char* buf, int size) {
   int c;
-  while ((c = Peek()) >= 0 && IsSpace(c)) Take();
+  while ((c = Peek()) >= 0 && IsBlank(static_cast<char>(c))) Take();
   int n = 0;
-  while ((c = Peek()) >= 0 && !IsSpace(c)) {
+  while ((c = Peek()) >= 0 && !IsBlank(static_cast<char>(c))) {
     Take();
     if (n < size - 1) buf[n++] = static_cast<char>(c);
   }

@@ -6,6 +6,7 @@
 
 #include "eval/eval.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "position/position.h"
 #include "search/search.h"
 #include "tools/tools.h"
@@ -18,7 +19,8 @@ constexpr int MAX_MOVE_SECONDS = 1000000;
 constexpr int MAX_ITERATIONS = 40;
 constexpr int WRONG_ANSWER_TIME = 600;
 
-bool IsBlank(int c) { return c == ' ' || c == '\t'; }
+// Inside a record only spaces and tabs part the fields.
+bool IsFieldSpace(int c) { return c == ' ' || c == '\t'; }
 
 // Reads one record up to and including its ';', then drops the rest of the
 // line. A record longer than RECORD_MAX characters keeps its first
@@ -85,9 +87,9 @@ ScanResult ScanRecord(const char* record) {
 // characters (the rest of a longer word is left out).
 void CopySolution(const char* record, int at, char* solution) {
   const char* p = record + at + 1;
-  while (IsBlank(*p)) p++;
+  while (IsFieldSpace(*p)) p++;
   int n = 0;
-  while (*p && *p != ';' && !IsBlank(*p)) {
+  while (*p && *p != ';' && !IsFieldSpace(*p)) {
     if (n < SOLUTION_MAX) solution[n++] = *p;
     p++;
   }
@@ -137,17 +139,11 @@ void EndTest(FILE* test, FILE* result) {
   Srch.TestSuiteRunning = false;
 }
 
-// "%d" read from a word: white space, a sign, digits; 0 when none follow.
-int WordToInt(const char* word) {
-  int sign = 1;
-  if (*word == '+' || *word == '-') sign = *word++ == '-' ? -1 : 1;
-  long long v = 0;
-  while (*word >= '0' && *word <= '9') {
-    if (v <= MAX_MOVE_SECONDS) v = v * 10 + (*word - '0');
-    word++;
-  }
-  v *= sign;
-  return v < 0 ? 0 : v > MAX_MOVE_SECONDS ? MAX_MOVE_SECONDS : static_cast<int>(v);
+// The seconds a word gives, the way "%d" reads them; 0 when it has none.
+int WordToSeconds(const char* word) {
+  int32_t v = 0;
+  ReadInt(word, v);
+  return v < 0 ? 0 : v > MAX_MOVE_SECONDS ? MAX_MOVE_SECONDS : v;
 }
 
 }  // namespace
@@ -181,7 +177,7 @@ void RunEpdTest() {
     std::fclose(result);
     return;
   }
-  Clock.MoveTimeBudget = WordToInt(word) * 100;
+  Clock.MoveTimeBudget = WordToSeconds(word) * 100;
   Srch.TestSuiteRunning = true;
   int number = 1, correct = 0;
 
