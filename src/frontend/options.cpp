@@ -50,6 +50,9 @@ void ResetOverhead() { Settings.MoveOverheadMs = 50; }
 void SetOwnBook(int v) { Settings.OwnBook = v != 0; }
 int CurrentOwnBook() { return Settings.OwnBook ? 1 : 0; }
 void ResetOwnBook() { Settings.OwnBook = true; }
+// Read by the next position set-up; ucinewgame leaves it alone.
+void SetChess960(int v) { Chess960Variant = v != 0; }
+void ResetChess960() { Chess960Variant = false; }
 
 // In the order the UCI handshake lists them.
 const EngineOption Options[] = {
@@ -64,6 +67,7 @@ const EngineOption Options[] = {
     {"Threads", OPTION_SPIN, 1, 1, 1, false, nullptr, nullptr, nullptr},
     {"Move Overhead", OPTION_SPIN, 0, 5000, 50, false, nullptr, SetOverhead, ResetOverhead},
     {"OwnBook", OPTION_CHECK, 0, 1, 1, true, CurrentOwnBook, SetOwnBook, ResetOwnBook},
+    {"UCI_Chess960", OPTION_CHECK, 0, 1, 0, false, nullptr, SetChess960, ResetChess960},
 };
 
 const EngineOption* FindOption(const char* name, int length) {
