@@ -73,13 +73,12 @@ std::vector<Move> AllMoves() {
 }
 
 TEST_F(Chess960, PerftMatchesReferenceCounts) {
-#ifdef VESSIK_SANITIZED
-  constexpr size_t STRIDE = 4;  // a quarter of the table: the sanitizers slow perft tenfold
-#else
-  constexpr size_t STRIDE = 1;
-#endif
-  for (size_t i = 0; i < std::size(Cases); i += STRIDE) {
+  for (size_t i = 0; i < std::size(Cases); i++) {
     const Case960& c = Cases[i];
+#ifdef VESSIK_SANITIZED
+    // The sanitizers slow perft tenfold: every eighth case and the small endgames.
+    if (i % 8 != 0 && c.Nodes >= 100000) continue;
+#endif
     SCOPED_TRACE(c.Fen);
     MustSetFen(c.Fen);
     EXPECT_EQ(Perft(4), c.Nodes);
