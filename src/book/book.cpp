@@ -123,6 +123,7 @@ Move ProbeBookWith(HashKey foldedKey, uint32_t seed) {
 }
 
 Move ProbeBook() {
+  if (Pos.Chess960) return 0;  // the book holds standard games only
   return ProbeBookWith(FoldSide(Pos.Key, Pos.SideToMove), static_cast<uint32_t>(SecondsNow()));
 }
 

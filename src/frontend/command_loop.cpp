@@ -111,6 +111,7 @@ void StartNewGame() {
   Srch.SearchCount = 0;
   Srch.PreviousScore = 0;
   Game.HasSetupStart = false;
+  Chess960Variant = false;  // a new game is normal chess until a variant command
   NewGame();
   Game.ForceMode = 0;
   Game.PonderingNow = 0;
@@ -192,6 +193,7 @@ void AnswerProtover() {
   std::printf("feature sigint=0\n");
   std::printf("feature sigterm=0\n");
   std::printf("feature memory=1\n");
+  std::printf("feature variants=\"normal,fischerandom\"\n");
   PrintXboardOptionFeatures();
   std::printf("feature done=1\n");
   std::fflush(stdout);
@@ -213,12 +215,33 @@ void RefuseMove(const char* raw) {
   std::fflush(stdout);
 }
 
+// "O-O" or "O-O-O" (also with zeros, a check mark or a line end) in a
+// Chess960 game: the generated castle to that side, or 0.
+Move Castle960OfText(const char* line) {
+  if (!Pos.Chess960) return 0;
+  int n = 0;
+  while (line[n] == 'o' || line[n] == 'O' || line[n] == '0' || line[n] == '-') n++;
+  if ((n != 3 && n != 5) || (line[n] && line[n] != '+' && line[n] != '#' && !IsBlank(line[n]))) return 0;
+  for (int i = 0; i < n; i++)
+    if ((line[i] == '-') != (i % 2 == 1)) return 0;
+  Tree.Ply = 1;
+  GenerateAll();
+  const PlyBuckets& buckets = Gen.RootBuckets[1];
+  for (int b = 0; b < BUCKET_COUNT; b++)
+    for (int i = 0; i < buckets.Count[b]; i++) {
+      const Move m = buckets.Moves[b][i];
+      if (IsCastle960(m) && (MoveTo(m) > MoveFrom(m)) == (n == 3)) return m;
+    }
+  return 0;
+}
+
 // A move is accepted only when it is a generated move that does not leave the
 // mover's own king attacked, and while the game record has room for it. Any
 // other move is refused with a message, so that the interface takes it back.
 bool AcceptMove(const char* line, const char* raw) {
-  if (!LooksLikeMove(line)) return false;
-  Move move = MoveFromText(line);
+  Move move = Castle960OfText(line);
+  if (move == 0 && !LooksLikeMove(line)) return false;
+  if (move == 0) move = MoveFromText(line);
   if (Game.GameMoveCount >= MAX_GAME_MOVES || move == 0 || !IsLegalGameMove(move)) {
     RefuseMove(raw);
     return false;
@@ -401,6 +424,17 @@ bool NoPost(const char*, const char*) {
   return false;
 }
 
+// "variant fischerandom" or "variant normal": the set-ups that follow
+// (setboard) are Chess960 ones, or not.
+bool Variant(const char* line, const char*) {
+  const char* p = SkipBlanks(SkipWord(line));
+  if (FirstWordIs(p, "fischerandom") || FirstWordIs(p, "normal")) {
+    Chess960Variant = FirstWordIs(p, "fischerandom");
+    if (!Game.HasSetupStart && Game.GameMoveCount == 0) NewGame();
+  }
+  return false;
+}
+
 // The game is over: the engine neither searches nor ponders until the next
 // game or set-up.
 bool Result(const char*, const char*) {
@@ -477,6 +511,7 @@ const Command Commands[] = {
     {"nopost", WORD, NoPost},
     {"memory", WORD, RunOnLine<SetMemory>},
     {"option", WORD, RunOnRaw<SetOptionFromInterface>},
+    {"variant", WORD, Variant},
     {"result", WORD, Result},
     {"xboard", WORD, Quiet},
     {"accepted", WORD, Quiet},
@@ -517,6 +552,8 @@ Move MoveFromText(const char* text) {
   if (from > 63 || to > 63) return 0;
   int type = TypeOfCode(Pos.Board[from]);
   int captured = TypeOfCode(Pos.Board[to]);
+  // A Chess960 castle is written king takes own rook.
+  if (type == KING && IsCastle960(MakeMoveWord(from, to, KING))) return MakeMoveWord(from, to, KING);
   int promotion = 0;
   if (type == PAWN && (RankOf(to) == 0 || RankOf(to) == 7)) {
     switch (text[4]) {

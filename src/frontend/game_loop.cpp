@@ -218,7 +218,7 @@ void Ponder() {
   }
   Game.CurrentMove = reply;
   char coord[6];
-  MoveToCoord(reply, coord);
+  MoveToXboardText(reply, coord);
   std::snprintf(Game.PonderReplyText, sizeof Game.PonderReplyText, "%s\n", coord);
   Game.PonderingNow = 1;
   Game.GameMoves[Game.GameMoveCount] = reply;
@@ -483,6 +483,8 @@ void PlayCurrentMove() {
   GenerateAll();
   Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
   Tree.MoveAtPly[2] = move;
+  char text[6];
+  MoveToXboardText(move, text);  // before make: a castle is told from the board
   MakeMove(move);
   Game.GameHalfmoveClock = Tree.HalfmoveClock[2];
   Game.GameMoveCount++;
@@ -492,9 +494,7 @@ void PlayCurrentMove() {
   const bool real = !Game.PonderingNow && !Game.AnalyzeMode;
   const bool engineMove = real && Pos.SideToMove == Game.EngineColour && Game.ForceMode == 0;
   if (engineMove) {
-    char coord[6];
-    MoveToCoord(move, coord);
-    std::printf("move %s\n", coord);
+    std::printf("move %s\n", text);
     std::fflush(stdout);
   }
   Pos.SideToMove ^= 1;

@@ -50,6 +50,8 @@ void StoreAnalyse(int v) { Settings.AnalyseOption = v != 0; }
 void StoreOverhead(int v) { Settings.MoveOverheadMs = v; }
 void StoreOwnBook(int v) { Settings.OwnBook = v != 0; }
 int CurrentOwnBook() { return Settings.OwnBook ? 1 : 0; }
+// Read by the next position set-up; ucinewgame leaves it alone.
+void StoreChess960(int v) { Chess960Variant = v != 0; }
 
 // In the order the UCI handshake lists them.
 const EngineOption Options[] = {
@@ -65,6 +67,7 @@ const EngineOption Options[] = {
     {"Threads", OPTION_SPIN, 1, 1, 1, 1, nullptr, false, nullptr, nullptr, nullptr},
     {"Move Overhead", OPTION_SPIN, 0, 5000, 50, 0, nullptr, false, nullptr, StoreOverhead, nullptr},
     {"OwnBook", OPTION_CHECK, 0, 1, 1, 1, nullptr, true, CurrentOwnBook, StoreOwnBook, nullptr},
+    {"UCI_Chess960", OPTION_CHECK, 0, 1, 0, 0, nullptr, false, nullptr, StoreChess960, nullptr},
 };
 
 const EngineOption* FindOption(const char* name, int length) {

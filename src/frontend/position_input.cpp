@@ -38,6 +38,39 @@ uint8_t CastlingFromWord(const Word& word, const uint8_t* board) {
   return rights & possible;
 }
 
+// Chess960 castling rights: X-FEN (K/Q: the outermost rook on that side of
+// the king) and Shredder-FEN (the rook's file letter, capitals for White).
+// A right needs its king and rook on their back rank; rookSquares gets the
+// rook of each right held, by CastleKeyIndex.
+uint8_t Castling960FromWord(const Word& word, const uint8_t* board, uint8_t* rookSquares) {
+  uint8_t rights = 0;
+  if (!word.Present() || word.Is("-")) return 0;
+  for (int i = 0; i < word.Length && i < 4; i++) {
+    const char c = word.Text[i];
+    const int colour = c >= 'A' && c <= 'Z' ? WHITE : BLACK;
+    const char lower = static_cast<char>(colour == WHITE ? c - 'A' + 'a' : c);
+    const int home = colour == WHITE ? 0 : 56;
+    int king = -1;
+    for (int f = 0; f < 8; f++)
+      if (board[home + f] == PieceCodeOf(colour, KING)) king = f;
+    if (king < 0) continue;
+    const auto isRook = [&](int f) { return board[home + f] == PieceCodeOf(colour, ROOK); };
+    int rook = -1;
+    if (lower == 'k' || lower == 'q') {
+      const int step = lower == 'k' ? -1 : 1;
+      for (int f = lower == 'k' ? 7 : 0; f != king && rook < 0; f += step)
+        if (isRook(f)) rook = f;
+    } else if (lower >= 'a' && lower <= 'h' && isRook(lower - 'a') && lower - 'a' != king) {
+      rook = lower - 'a';
+    }
+    if (rook < 0) continue;
+    const int right = (rook > king ? 1 : 2) << (colour == WHITE ? 0 : 2);
+    rights |= static_cast<uint8_t>(right);
+    rookSquares[CastleKeyIndex(right)] = static_cast<uint8_t>(home + rook);
+  }
+  return rights;
+}
+
 // The en passant square of the word, or -1. Kept only when it fits the
 // position as make would have recorded it: an enemy pawn has just passed over
 // the square (it stands in front of it and both squares it crossed are empty)
@@ -106,13 +139,18 @@ bool SetupFen(const char* line, int placementWord, bool setboard) {
 
   const Word sideWord = NthWord(line, placementWord + 1);
   const int side = !sideWord.Present() || sideWord.Is("w") ? WHITE : BLACK;
-  const uint8_t castling = CastlingFromWord(NthWord(line, placementWord + 2), board);
+  uint8_t rookSquares[4] = {H1, A1, H8, A8};
+  const Word castlingWord = NthWord(line, placementWord + 2);
+  const uint8_t castling = Chess960Variant ? Castling960FromWord(castlingWord, board, rookSquares)
+                                           : CastlingFromWord(castlingWord, board);
   const int enPassant = EnPassantFromWord(NthWord(line, placementWord + 3), board, side);
 
   const PositionRecord previous = Pos;
   std::memcpy(Pos.Board, board, 64);
   Pos.SideToMove = static_cast<uint8_t>(side);
   Pos.CastleRights = castling;
+  Pos.Chess960 = Chess960Variant;
+  std::memcpy(Pos.CastleRookSquare, rookSquares, sizeof rookSquares);
   Pos.EnPassantBB = enPassant >= 0 ? 1ull << enPassant : 0;
   RecomputeBitboards();
   RecomputeRotated();

@@ -156,6 +156,7 @@ bool CastlingPossible(Move move) {
   using S = SideOf<Us>;
   constexpr int k = S::KingHome;
   constexpr int Them = S::Them;
+  if (Pos.Chess960) return false;  // its castles are king-to-rook words
   if (move == S::CastleShort) {
     return (Pos.CastleRights & S::RightShort) && !(Pos.AllOcc & ((1ull << (k + 1)) | (1ull << (k + 2)))) &&
            !IsAttacked(k, Them) && !IsAttacked(k + 1, Them);
@@ -196,6 +197,12 @@ bool IsMovePossible(Move move) {
   const int type = MoveType(move), captured = MoveCaptured(move);
   if (type < PAWN || type > KING) return false;
   if (Pos.Board[from] != PieceCodeOf(us, type)) return false;
+  if (IsCastle960(move)) {
+    if (captured || MovePromotion(move)) return false;
+    const int index = CastleKeyIndex(us == WHITE ? (to > from ? 1 : 2) : (to > from ? 4 : 8));
+    if (Pos.CastleRookSquare[index] != to) return false;
+    return us == WHITE ? CanCastle960<WHITE>(to > from) : CanCastle960<BLACK>(to > from);
+  }
   if (captured == 0) {
     if (Pos.Board[to] != 0) return false;
   } else {

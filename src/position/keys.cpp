@@ -28,9 +28,31 @@ constexpr ZobristConstants GenerateKeys() {
   return k;
 }
 
+// Rights with a rook on another file than h (short) or a (long): one
+// constant per right and rook file, from their own seed. The standard files'
+// slots are unused: those rights keep CastleKeys, so standard keys stay.
+struct Castle960Table {
+  HashKey Keys[4][8];
+};
+constexpr Castle960Table GenerateCastle960Keys() {
+  Castle960Table t{};
+  uint64_t state = 0x4368657373393630ull;  // "Chess960"
+  for (auto& row : t.Keys)
+    for (auto& v : row) v = SplitMix(state) | 1;
+  return t;
+}
+constinit const Castle960Table Castle960Keys = GenerateCastle960Keys();
+
+constexpr int StandardRookFile[4] = {7, 0, 7, 0};
+
 }  // namespace
 
 constinit const ZobristConstants Zobrist = GenerateKeys();
+
+HashKey CastleRightKey(int index) {
+  const int file = FileOf(CastleRookSquareOf(index));
+  return file == StandardRookFile[index] ? Zobrist.CastleKeys[index] : Castle960Keys.Keys[index][file];
+}
 HashKey MoveKeys[14][4096];
 
 void RecomputeKeys() {
@@ -44,7 +66,7 @@ void RecomputeKeys() {
     if (type == PAWN) Pos.ScratchPawnKey ^= Zobrist.PawnKeys[IsBlackCode(code) ? BLACK : WHITE][sq];
   }
   for (int i = 0; i < 4; i++)
-    if (Pos.CastleRights & (1 << i)) Pos.ScratchKey ^= Zobrist.CastleKeys[i];
+    if (Pos.CastleRights & (1 << i)) Pos.ScratchKey ^= CastleRightKey(i);
   if (Pos.EnPassantBB) Pos.ScratchKey ^= Zobrist.EnPassantKeys[__builtin_ctzll(Pos.EnPassantBB)];
   Pos.Key = Pos.ScratchKey;
   Pos.PawnKey = Pos.ScratchPawnKey;

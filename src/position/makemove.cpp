@@ -46,7 +46,7 @@ inline HashKey PieceKey(int colour, int type, int s) {
 
 inline void DropRight(int right) {
   if (Pos.CastleRights & right) {
-    Pos.Key ^= Zobrist.CastleKeys[CastleKeyIndex(right)];
+    Pos.Key ^= CastleRightKey(CastleKeyIndex(right));
     Pos.CastleRights &= static_cast<uint8_t>(~right);
   }
 }
@@ -79,18 +79,64 @@ inline void UnmoveRook(int from, int to) {
   ToggleOccupancy(to);
 }
 
+// A Chess960 castle lifts king and rook and then puts both down: any of the
+// four squares may coincide. Unmake calls it with the squares swapped.
+template <int Us>
+inline void ShiftCastlePieces(int kingFrom, int rookFrom, int kingTo, int rookTo) {
+  Bitboard& own = Us == WHITE ? Pos.WhiteOcc : Pos.BlackOcc;
+  Pos.Board[kingFrom] = Pos.Board[rookFrom] = 0;
+  ToggleOccupancy(kingFrom);
+  ToggleOccupancy(rookFrom);
+  ToggleOccupancy(kingTo);
+  ToggleOccupancy(rookTo);
+  Pos.PieceBB[BBIndex(Us, KING)] ^= Bit(kingFrom) ^ Bit(kingTo);
+  Pos.PieceBB[BBIndex(Us, ROOK)] ^= Bit(rookFrom) ^ Bit(rookTo);
+  own ^= Bit(kingFrom) ^ Bit(rookFrom) ^ Bit(kingTo) ^ Bit(rookTo);
+  Pos.Board[kingTo] = static_cast<uint8_t>(PieceCodeOf(Us, KING));
+  Pos.Board[rookTo] = static_cast<uint8_t>(PieceCodeOf(Us, ROOK));
+  Pos.KingSquare[Us] = static_cast<uint8_t>(kingTo);
+}
+
+// Where king and rook of a Chess960 castle land: g and f files towards h,
+// c and d towards a.
+template <int Us>
+inline void CastleTargets(int kingFrom, int rookFrom, int& kingTo, int& rookTo) {
+  constexpr int Home = Us == WHITE ? 0 : 56;
+  kingTo = Home + (rookFrom > kingFrom ? 6 : 2);
+  rookTo = Home + (rookFrom > kingFrom ? 5 : 3);
+}
+
+template <int Us>
+void MakeCastle960(int f, int t) {
+  const int ply = Tree.Ply;
+  Tree.HalfmoveClock[ply + 1] = static_cast<int16_t>(Tree.HalfmoveClock[ply] + 1);
+  if (Pos.EnPassantBB) {
+    Pos.Key ^= Zobrist.EnPassantKeys[LowestSquare(Pos.EnPassantBB)];
+    Pos.EnPassantBB = 0;
+  }
+  DropRight(Us == WHITE ? 1 : 4);
+  DropRight(Us == WHITE ? 2 : 8);
+  int kingTo, rookTo;
+  CastleTargets<Us>(f, t, kingTo, rookTo);
+  Pos.Key ^= PieceKey(Us, KING, f) ^ PieceKey(Us, KING, kingTo) ^ PieceKey(Us, ROOK, t) ^ PieceKey(Us, ROOK, rookTo);
+  ShiftCastlePieces<Us>(f, t, kingTo, rookTo);
+}
+
 template <int Us>
 void MakeMoveFor(Move move) {
   constexpr int Them = Us ^ 1;
   constexpr int Up = Us == WHITE ? 8 : -8;
   constexpr int Sign = Us == WHITE ? 1 : -1;
   constexpr int Home = Us == WHITE ? 0 : 56;          // a-file square of our back rank
-  constexpr int EnemyHome = Us == WHITE ? 56 : 0;
   constexpr int ShortRight = Us == WHITE ? 1 : 4, LongRight = Us == WHITE ? 2 : 8;
   constexpr int EnemyShortRight = Us == WHITE ? 4 : 1, EnemyLongRight = Us == WHITE ? 8 : 2;
 
   const int f = MoveFrom(move), t = MoveTo(move);
   const int type = MoveType(move), captured = MoveCaptured(move);
+  if (type == KING && Pos.Chess960 && Pos.Board[t] == PieceCodeOf(Us, ROOK)) {
+    MakeCastle960<Us>(f, t);
+    return;
+  }
   const int fromTo = MoveFromTo(move);
   const Bitboard tBit = Bit(t), both = Bit(f) | tBit;
   Bitboard& own = Us == WHITE ? Pos.WhiteOcc : Pos.BlackOcc;
@@ -165,8 +211,9 @@ void MakeMoveFor(Move move) {
       Pos.PieceBB[BBIndex(Us, ROOK)] ^= both;
       own ^= both;
       Pos.Board[t] = static_cast<uint8_t>(PieceCodeOf(Us, ROOK));
-      if (f == Home) DropRight(LongRight);
-      else if (f == Home + 7) DropRight(ShortRight);
+      // Two tests: a Chess960 square of a right already gone may be stale.
+      if (f == CastleRookSquareOf(CastleKeyIndex(LongRight))) DropRight(LongRight);
+      if (f == CastleRookSquareOf(CastleKeyIndex(ShortRight))) DropRight(ShortRight);
       break;
     default:  // king
       DropRight(ShortRight);
@@ -204,8 +251,8 @@ void MakeMoveFor(Move move) {
       Pos.PieceUnits[Them] = static_cast<int16_t>(Pos.PieceUnits[Them] - PieceUnitsOf[captured]);
       Pos.ImbalanceKey += Sign * ImbalanceUnit[captured];
       if (captured == ROOK) {
-        if (t == EnemyHome) DropRight(EnemyLongRight);
-        else if (t == EnemyHome + 7) DropRight(EnemyShortRight);
+        if (t == CastleRookSquareOf(CastleKeyIndex(EnemyLongRight))) DropRight(EnemyLongRight);
+        if (t == CastleRookSquareOf(CastleKeyIndex(EnemyShortRight))) DropRight(EnemyShortRight);
       } else if (captured == QUEEN && !Pos.PieceBB[BBIndex(Them, QUEEN)]) {
         Pos.ImbalanceKey -= QueenFlag(Them);
       }
@@ -222,6 +269,12 @@ void UnmakeMoveFor(Move move) {
 
   const int f = MoveFrom(move), t = MoveTo(move);
   const int type = MoveType(move), captured = MoveCaptured(move);
+  if (type == KING && WasCastle960(move)) {
+    int kingTo, rookTo;
+    CastleTargets<Us>(f, t, kingTo, rookTo);
+    ShiftCastlePieces<Us>(kingTo, rookTo, f, t);
+    return;
+  }
   const Bitboard tBit = Bit(t), both = Bit(f) | tBit;
   Bitboard& own = Us == WHITE ? Pos.WhiteOcc : Pos.BlackOcc;
   Bitboard& enemy = Us == WHITE ? Pos.BlackOcc : Pos.WhiteOcc;

@@ -52,8 +52,7 @@ void GenerateAllFor() {
   const Bitboard prey = OccupancyOf(S::Them) | Pos.EnPassantBB;
   AddPawnMoves<S::CaptureA, PROMOTE_QNRB>(ShiftPawns<S::CaptureA>(pawns) & prey, add);
   AddPawnMoves<S::CaptureH, PROMOTE_QNRB>(ShiftPawns<S::CaptureH>(pawns) & prey, add);
-  if (CanCastleShort<Us>()) add(S::CastleShort);
-  if (CanCastleLong<Us>()) add(S::CastleLong);
+  AddCastles<Us>(add);
   AddAllPieceMoves<Us>(~OccupancyOf(Us), add);
 }
 
@@ -110,8 +109,7 @@ void GenerateQuietFor() {
     }
   };
 
-  if (CanCastleShort<Us>()) add(S::CastleShort);
-  if (CanCastleLong<Us>()) add(S::CastleLong);
+  AddCastles<Us>(add);
   const Bitboard empty = ~Pos.AllOcc;
   const Bitboard single = ShiftPawns<S::Up>(Pos.PieceBB[BBIndex(Us, PAWN)]) & empty;
   AddPawnMoves<2 * S::Up, PROMOTE_QNRB>(ShiftPawns<S::Up>(single & S::ThirdRank) & empty, add);

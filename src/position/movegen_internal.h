@@ -76,6 +76,51 @@ inline bool CanCastleLong() {
 
 inline Bitboard OccupancyOf(int colour) { return colour == WHITE ? Pos.WhiteOcc : Pos.BlackOcc; }
 
+// The squares from a to b on one rank, both included.
+inline Bitboard RankSpan(int a, int b) {
+  if (a > b) {
+    const int c = a;
+    a = b;
+    b = c;
+  }
+  return (2ull << b) - (1ull << a);
+}
+
+// A Chess960 castle towards h (short) or towards a: every square the king or
+// the rook crosses or lands on is empty but for the two of them, and no square
+// of the king's path is attacked, nor its target once the rook has left its
+// start (the rook may be what screens the target from a rank slider).
+template <int Us>
+inline bool CanCastle960(bool isShort) {
+  using S = SideOf<Us>;
+  constexpr int Home = Us == WHITE ? 0 : 56;
+  const int index = CastleKeyIndex(isShort ? S::RightShort : S::RightLong);
+  if (!(Pos.CastleRights & (isShort ? S::RightShort : S::RightLong))) return false;
+  const int king = Pos.KingSquare[Us], rook = Pos.CastleRookSquare[index];
+  const int kingTo = Home + (isShort ? 6 : 2), rookTo = Home + (isShort ? 5 : 3);
+  const Bitboard pieces = (1ull << king) | (1ull << rook);
+  if (Pos.AllOcc & ~pieces & (RankSpan(king, kingTo) | RankSpan(rook, rookTo))) return false;
+  for (Bitboard path = RankSpan(king, kingTo); path;)
+    if (IsAttacked(PopLowest(path), S::Them)) return false;
+  const Bitboard after = (Pos.AllOcc & ~pieces) | (1ull << kingTo) | (1ull << rookTo);
+  const Bitboard sliders = Pos.PieceBB[BBIndex(S::Them, ROOK)] | Pos.PieceBB[BBIndex(S::Them, QUEEN)];
+  return !(Attacks.RankAttacks[kingTo][(after >> Home) & 0xFF] & sliders);
+}
+
+// The castles of the side to move, short first.
+template <int Us, typename Add>
+inline void AddCastles(Add& add) {
+  using S = SideOf<Us>;
+  if (!Pos.Chess960) {
+    if (CanCastleShort<Us>()) add(S::CastleShort);
+    if (CanCastleLong<Us>()) add(S::CastleLong);
+    return;
+  }
+  const int king = Pos.KingSquare[Us];
+  if (CanCastle960<Us>(true)) add(Word(king, Pos.CastleRookSquare[CastleKeyIndex(S::RightShort)], KING, 0));
+  if (CanCastle960<Us>(false)) add(Word(king, Pos.CastleRookSquare[CastleKeyIndex(S::RightLong)], KING, 0));
+}
+
 inline void EnsureSliderSets() {
   if (!Gen.SlidersFresh) {
     RefreshSliderSets();

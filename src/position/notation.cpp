@@ -50,7 +50,7 @@ void FormatSan(Move move, char* text, SanStyle style) {
   int captured = MoveCaptured(move);
   int promotion = MovePromotion(move);
 
-  if (type == KING && (from - to == 2 || to - from == 2)) {
+  if (WasCastle960(move) || (!Pos.Chess960 && type == KING && (from - to == 2 || to - from == 2))) {
     out.Put(to == from + 2 ? st.ShortCastle : st.LongCastle);
     if (MoverGivesCheck()) out.Put('+');
     out.Put(' ');
@@ -100,4 +100,12 @@ void PrintCoordMove(Move move) {
   int to = MoveTo(move);
   std::printf("%c%c%c%c ", Squares[FileOf(from)], Squares[8 + RankOf(from)], Squares[FileOf(to)],
               Squares[8 + RankOf(to)]);
+}
+
+void MoveToXboardText(Move move, char* buffer) {
+  if (IsCastle960(move)) {
+    std::snprintf(buffer, 6, "%s", MoveTo(move) > MoveFrom(move) ? "O-O" : "O-O-O");
+  } else {
+    MoveToCoord(move, buffer);
+  }
 }

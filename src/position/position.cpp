@@ -10,8 +10,14 @@ const int PieceUnitsOf[8] = {0, 0, 3, 3, 5, 9, 0, 0};
 PositionRecord Pos;
 TreeRecord Tree = {1, {}, {}, {}};
 GameRecord Game;
+bool Chess960Variant = false;
 
 namespace {
+
+void SetCornerRookSquares() {
+  constexpr uint8_t Corners[4] = {H1, A1, H8, A8};
+  std::memcpy(Pos.CastleRookSquare, Corners, sizeof Corners);
+}
 
 constexpr uint8_t BackRank[8] = {ROOK, KNIGHT, BISHOP, QUEEN, KING, BISHOP, KNIGHT, ROOK};
 
@@ -43,6 +49,8 @@ void SetStandardPosition() {
   Pos.KingSquare[BLACK] = E8;
   Pos.SideToMove = WHITE;
   Pos.CastleRights = 15;
+  Pos.Chess960 = Chess960Variant;
+  SetCornerRookSquares();
   Pos.EnPassantBB = 0;
   Pos.Material = 0;
   Pos.PawnCount[WHITE] = Pos.PawnCount[BLACK] = 8;
@@ -117,6 +125,7 @@ void RecomputeCastleRights() {
     if (Pos.Board[H8] == BLACK_BIT + ROOK) Pos.CastleRights |= 4;
     if (Pos.Board[A8] == BLACK_BIT + ROOK) Pos.CastleRights |= 8;
   }
+  SetCornerRookSquares();
 }
 
 int ComputeImbalanceKey() {

@@ -159,6 +159,10 @@ struct PositionRecord {
   int16_t PieceUnits[2];       // knight/bishop 3, rook 5, queen 9, by colour
   uint8_t KingSquare[2];       // by colour
   uint8_t CastleRights;        // 1 WK, 2 WQ, 4 BK, 8 BQ
+  // Chess960: castles are written king-takes-own-rook, and each right has its
+  // rook's start square (by CastleKeyIndex). Unused in standard positions.
+  uint8_t Chess960;
+  uint8_t CastleRookSquare[4];
   // Kept with the record so that one copy (StartPosition) holds a whole set-up.
   uint8_t SideToMove;          // 1 White, 0 Black
   int32_t ImbalanceKey;        // material signature read by the evaluation
@@ -223,6 +227,9 @@ extern GameRecord Game;
 // ---------------------------------------------------------------------------
 // Position record operations
 // ---------------------------------------------------------------------------
+// Set by the front end (UCI_Chess960, xboard variant): the positions set up
+// from now on are Chess960 positions.
+extern bool Chess960Variant;
 void NewGame();
 void SaveStartPosition();
 void RecomputeBitboards();
@@ -256,6 +263,15 @@ constexpr int PawnMoveKeyRow(int colour) { return colour == WHITE ? 1 : 8; }
 // CastleKeys index of a right bit (1, 2, 4, 8).
 constexpr int CastleKeyIndex(int rightBit) { return rightBit == 1 ? 0 : rightBit == 2 ? 1 : rightBit == 4 ? 2 : 3; }
 
+// Rook start square of a right (CastleKeyIndex order): the corners in
+// standard positions, the set-up's squares in Chess960 ones.
+inline int CastleRookSquareOf(int index) {
+  constexpr uint8_t Corners[4] = {H1, A1, H8, A8};
+  return Pos.Chess960 ? Pos.CastleRookSquare[index] : Corners[index];
+}
+// The key of a held right: CastleKeys for the standard rook files, its own
+// constant for any other file.
+HashKey CastleRightKey(int index);
 void RecomputeKeys();
 void BuildMoveKeys();
 
@@ -386,6 +402,18 @@ void GenerateQuiet();
 void GenerateEvasions();
 void GenerateQuiescenceCaptures();
 bool IsMovePossible(Move move);
+// Chess960 castles, written king to own rook. Before make: the word's
+// destination holds the mover's rook. After make (SideToMove still the
+// mover's): the board is not what a plain king step leaves.
+inline bool IsCastle960(Move m) {
+  return Pos.Chess960 && MoveType(m) == KING && Pos.Board[MoveTo(m)] == PieceCodeOf(Pos.SideToMove, ROOK);
+}
+inline bool WasCastle960(Move m) {
+  if (!Pos.Chess960 || MoveType(m) != KING || MoveCaptured(m)) return false;
+  const int f = MoveFrom(m), t = MoveTo(m);
+  return Pos.Board[t] != PieceCodeOf(Pos.SideToMove, KING) || Pos.Board[f] != 0 ||
+         !(Attacks.KingAttacks[f] & (1ull << t));
+}
 
 // ---------------------------------------------------------------------------
 // Make and unmake. The caller saves Key, PawnKey, EnPassantBB and CastleRights
@@ -428,3 +456,6 @@ constexpr int SAN_TEXT_SIZE = 48;
 // mover's; its position's moves in RootBuckets[Ply] from GenerateAll).
 void FormatSan(Move move, char* text, SanStyle style);
 void PrintCoordMove(Move move);
+// The move as the xboard front end sends it (buffer of 6, as MoveToCoord): coordinates, and
+// O-O / O-O-O for a Chess960 castle. Called before the move is made.
+void MoveToXboardText(Move move, char* buffer);

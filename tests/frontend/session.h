@@ -122,7 +122,7 @@ struct Transcript {
 // The replies of "protover": the features with the option values in use.
 inline std::string Features(int strength, int futility, int tactical, int ownBook = 1) {
   return "feature myname=\"Vessik 4.2\"\nfeature setboard=1\nfeature analyze=1\nfeature ping=1\nfeature sigint=0\n"
-         "feature sigterm=0\nfeature memory=1\nfeature option=\"Positional strength -spin " +
+         "feature sigterm=0\nfeature memory=1\nfeature variants=\"normal,fischerandom\"\nfeature option=\"Positional strength -spin " +
          std::to_string(strength) + " 0 100\"\nfeature option=\"Futility -check " + std::to_string(futility) +
          "\"\nfeature option=\"Tactical factor -spin " + std::to_string(tactical) +
          " 0 60\"\nfeature option=\"OwnBook -check " + std::to_string(ownBook) + "\"\nfeature done=1\n";

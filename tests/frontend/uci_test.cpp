@@ -13,7 +13,7 @@ const std::string HANDSHAKE =
     "option name Futility type check default true\noption name Tactical factor type spin min 0 max 60 default 30\n"
     "option name Analyse mode type check default false\noption name Threads type spin min 1 max 1 default 1\n"
     "option name Move Overhead type spin min 0 max 5000 default 50\noption name OwnBook type check default true\n"
-    "uciok\n";
+    "option name UCI_Chess960 type check default false\nuciok\n";
 const std::string MATE_IN_ONE = "position fen 7k/8/5KQ1/8/8/8/8/8 w - - 0 1\n";
 const std::string MATED = "position fen 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1\n";
 const std::string HASH_8 = "Hash Eval Table: 1MB\nPawn Hash : 3MB\nHash Tables: 4MB\n";
