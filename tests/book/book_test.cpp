@@ -6,8 +6,6 @@
 
 #include <climits>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "book/book.h"
@@ -37,12 +35,6 @@ HashKey At(const std::vector<std::string>& moves) {
 std::string Rec(const std::vector<std::string>& moves, const std::string& next, uint32_t c = 5) {
   const HashKey key = At(moves);
   return RecordBytes(key, (vtest::FindMove(next) & BOOK_MOVE_MASK) | c << BOOK_CLASS_SHIFT);
-}
-
-const std::string RUN_DIR = std::string(VESSIK_SOURCE_DIR) + "/run/";
-std::string ShippedFile(const char* name) {
-  std::ifstream in(RUN_DIR + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // The book reads and writes the current directory: each test runs in a folder of its own.
@@ -199,20 +191,20 @@ TEST_F(BookTest, TheMakersRecordsAndMessages) {
 
 TEST(ShippedBook, BookBinIsRebuiltExactlyFromBookPgn) {
   vtest::TempDir dir;
-  dir.Write("Book.pgn", ShippedFile("Book.pgn"));
+  dir.Write("Book.pgn", vtest::Shipped("Book.pgn"));
   const vtest::RunResult r = vtest::RunEngine("makebook\nquit\n", dir.Path(), 60000);
   EXPECT_FALSE(r.TimedOut);
   EXPECT_EQ(r.ExitStatus, 0);
   EXPECT_EQ(r.Output.find("Error on book.pgn"), std::string::npos) << r.Output.substr(r.Output.rfind("Line:"));
   EXPECT_NE(r.Output.find(SUCCESS), std::string::npos);
-  EXPECT_EQ(ShippedFile("Book.bin").size(), 8798u * BOOK_RECORD_BYTES);
-  EXPECT_TRUE(dir.Read("Book.bin") == ShippedFile("Book.bin")) << "run/Book.bin is not what makebook makes of Book.pgn";
+  EXPECT_EQ(vtest::Shipped("Book.bin").size(), 8798u * BOOK_RECORD_BYTES);
+  EXPECT_TRUE(dir.Read("Book.bin") == vtest::Shipped("Book.bin")) << "run/Book.bin is not what makebook makes of Book.pgn";
 }
 
 TEST_F(BookTest, TheShippedBookLeadsAGameFromTheStart) {
   Install("");
   EXPECT_GT(vtest::SearchDepth(2).Nodes, 0) << "an empty book leaves the search to run";
-  Install(ShippedFile("Book.bin"));
+  Install(vtest::Shipped("Book.bin"));
   for (uint32_t seed = 0; seed < 60; seed++) {  // both sides stay in the book whatever the draws
     At({});
     for (int ply = 0; ply < 8; ply++) {

@@ -58,7 +58,7 @@ const std::string ROOK = "setboard 7k/8/8/8/8/8/8/R3K3 w - -\n", BLACK_ROOK = "s
 const std::string QUEEN = "setboard 4k3/8/8/8/8/8/8/3QK3 w\n", BLACK_QUEEN = "setboard 3qk3/8/8/8/8/8/8/4K3 b\n";
 
 const fe::Step BOOK_GO = {"go\n", MOVE, 1000 + SLACK};  // the engine plays the side to move, from the book
-fe::Files ShippedBook() { return {{"Book.bin", fe::ReadFile(std::string(VESSIK_SOURCE_DIR) + "/run/Book.bin")}}; }
+fe::Files ShippedBook() { return {{"Book.bin", vtest::Shipped("Book.bin")}}; }
 
 const Case CASES[] = {
     {"PingWhileThinkingComesAfterTheMoveAndQuestionMarkMovesAtOnce",

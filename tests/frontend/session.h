@@ -8,8 +8,6 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 #include <thread>
@@ -77,11 +75,6 @@ inline bool Matches(const std::string& pattern, const std::string& text) {
   for (size_t i = 0; i < want.size() && want.size() == got.size(); i++)
     if (fnmatch(want[i].c_str(), got[i].c_str(), 0) != 0) return false;
   return want.size() == got.size();
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void Put(const vtest::TempDir& dir, const Files& files) {

@@ -138,7 +138,7 @@ const fe::Transcript CASES[] = {
     {"AnAnalysisThatEndsByItselfWaitsForCommands",
      "setboard 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1\nanalyze\nping 1\nexit\nping 2\n", "pong 1\npong 2\n" + fe::QUIT},
     {"PonderingPredictsAReplyWhenTheLineHasNone", "hard\nsd 1\nforce\na2a3\nh7h6\ngo\nping 1\n",
-     PLAY + "pong 1\n" + fe::QUIT, {{"Book.bin", fe::ReadFile(std::string(VESSIK_SOURCE_DIR) + "/run/Book.bin")}}},
+     PLAY + "pong 1\n" + fe::QUIT, {{"Book.bin", vtest::Shipped("Book.bin")}}},
     {"PlaysWhenTheLogFilesCannotBeWritten", "easy\nsd 2\ne2e4\nsave\nx\n", PLAY + PROMPT + SAVED + fe::QUIT,
      {{"log.txt/", ""}, {"Error.txt/", ""}}},
     {"SetboardCountsFiftyMovesFromTheFen", "easy\nsd 2\nsetboard 4k3/8/8/8/8/8/8/R3K3 b - - 100 80\ngo\n",

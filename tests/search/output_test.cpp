@@ -79,10 +79,6 @@ const OutputCase OUTPUTS[] = {
     {"UciFinalInfoOfABookMove", false, true, [] { Srch.NodeCount = 0; PrintFinalInfo(E2E4); },
      "info depth 0 score cp 0 time " MS_ANY " nodes 0 nps 0 pv e2e4 e7e5 \n"},
     {"UciFinalInfoNotRepeated", false, true, [] { Srch.ReportedMove = E2E4; PrintFinalInfo(E2E4); }, ""},
-    {"UciFinalInfoWhenMated", false, true, [] { PrintFinalInfo(0); }, "info depth 0 score mate 0\n",
-     "6k1/5ppp/8/8/8/8/5PPP/3r2K1 w - -"},
-    {"UciFinalInfoWhenStalemated", false, true, [] { PrintFinalInfo(0); }, "info depth 0 score cp 0\n",
-     "k7/8/1Q6/8/8/8/8/K7 b - -"},
 };
 // clang-format on
 
