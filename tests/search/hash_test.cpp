@@ -61,4 +61,13 @@ TEST_P(HashProbe, Gives) {
 }
 INSTANTIATE_TEST_SUITE_P(Cases, HashProbe, testing::ValuesIn(PROBES), [](const auto& i) { return i.param.Name; });
 
+TEST(HashSizes, ClampedAndRoundedToWholeEntries) {
+  EXPECT_EQ(RoundTableBytes(15, 16), 0u);
+  EXPECT_EQ(RoundTableBytes(~0u, 32), 1u << 31);
+  const std::string smallest = "Hash Eval Table: 1MB\nPawn Hash : 3MB\nHash Tables: 2MB\n";
+  EXPECT_EQ(vtest::Printed([] { SizeHashTables(-7); }), smallest);
+  EXPECT_EQ(vtest::Printed([] { SizeHashTables(1 << 30); }), "Hash Eval Table: 2MB\nPawn Hash : 6MB\nHash Tables: 2048MB\n");
+  EXPECT_EQ(vtest::Printed([] { AllocateHashTables(6); }), smallest);
+}
+
 }  // namespace

@@ -184,4 +184,19 @@ TEST_F(TimeTest, StopRules) {
   }
 }
 
+TEST_F(TimeTest, PollIntervalAndMoveNow) {
+  Srch.Nps = 2000000;
+  EXPECT_EQ(PollInterval(), 20000) << "a hundredth of a second's worth of nodes";
+  Srch.Nps = 20000;
+  EXPECT_EQ(PollInterval(), POLL_MIN_NODES);
+  Clock.NodeLimit = 5000;
+  Srch.NodeCount = 4999;
+  EXPECT_EQ(PollInterval(), 1) << "the next look comes at the limit";
+  Clock.NodeLimit = 0;
+  input_.Write("?\n");
+  EXPECT_FALSE(PollStops()) << "? waits for a move";
+  Srch.PvTable[0][1] = MakeMoveWord(E2, E4, PAWN);
+  EXPECT_TRUE(PollStops());
+}
+
 }  // namespace

@@ -36,6 +36,22 @@ void Node(std::string fen, int ply = 2) {
 
 using SearchTree = vtest::EngineTest;
 
+TEST_F(SearchTree, HashMovesThatCannotBePlayedHereAreDropped) {
+  // A bishop move of another position; in check, a knight move that answers nothing.
+  const struct { const char *Fen, *Never; Move Hash; } rows[] = {
+      {CAPTURES_FEN, "c1g5", MakeMoveWord(C1, G5, BISHOP)},
+      {"4r1k1/8/8/8/8/8/3N4/4K3 w - - 0 1", "d2b3", MakeMoveWord(D2, B3, KNIGHT)}};
+  for (const auto& r : rows) {
+    Node(r.Fen);
+    Srch.HashMoveAtPly[2] = r.Hash;
+    std::string picks;
+    for (Move m; (m = Tree.InCheckAtPly[2] ? NextEvasion() : NextMove()) != 0;) picks += Coord(m) + " ";
+    EXPECT_NE(picks, "");
+    EXPECT_EQ(picks.find(r.Never), std::string::npos) << picks;
+    EXPECT_EQ(Srch.HashMoveAtPly[2], 0u) << r.Fen;
+  }
+}
+
 TEST_F(SearchTree, HistorySaturatesSoThatTheMoveIsStillPicked) {
   Node(CAPTURES_FEN);
   const Move quiet = vtest::FindMove("e1d2"), capture = vtest::FindMove("e4d5");

@@ -17,12 +17,12 @@
 
 namespace vtest {
 
-namespace {
-
 int64_t NowMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
+
+namespace {
 
 int DecodeStatus(int status) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);

@@ -1,10 +1,14 @@
 // Runs the built engine binary as a child process over pipes, the way a GUI does.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vtest {
+
+// Milliseconds of a steady clock.
+int64_t NowMs();
 
 // A whole file, empty when there is none; one of the files shipped in run/.
 std::string ReadFile(const std::string& path);
