@@ -1,7 +1,8 @@
 // Queries on set-up positions as tables: attacks, pins and static exchange;
 // stored moves that IsMovePossible must take or refuse; SAN in the three
 // styles; keys of positions reached in different ways. Then the Zobrist
-// constants.
+// constants and the basics of the position record.
+#include <cstring>
 #include <tuple>
 #include <utility>
 
@@ -182,6 +183,18 @@ TEST(ZobristConstants, FixedAcrossBuilds) {
   EXPECT_EQ(Zobrist.PieceKeys[0][0], 0xc765c0ec3ccf526dull);
   EXPECT_EQ(Zobrist.CastleKeys[3], 0x1f08afa349e6934aull);
   EXPECT_EQ(Zobrist.PawnKeys[1][63], 0xab5ed7876a1930c5ull);
+}
+
+TEST_F(Position, NewGameAndTheToolsBuildWhatTheFenReaderAndTheStartUpBuild) {
+  PositionRecord fromNewGame;
+  std::memcpy(&fromNewGame, &Pos, sizeof Pos);
+  EXPECT_TRUE(PositionIsConsistent());
+  ASSERT_TRUE(vtest::SetFen(vtest::START_FEN));
+  EXPECT_EQ(std::memcmp(&fromNewGame, &Pos, sizeof Pos), 0);
+  static AttackTableSet fromStartUp;
+  fromStartUp = Attacks;
+  InitAttackTables();  // the tools' way
+  EXPECT_EQ(std::memcmp(&fromStartUp, &Attacks, sizeof Attacks), 0);
 }
 
 }  // namespace

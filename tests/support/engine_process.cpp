@@ -10,6 +10,7 @@
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <fstream>
 #include <iterator>
@@ -72,9 +73,8 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-  std::string cmd = "rm -rf '" + path_ + "'";
-  if (std::system(cmd.c_str()) != 0) {
-  }
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 void TempDir::Write(const std::string& name, const std::string& content) const {
@@ -114,10 +114,7 @@ EngineProcess::EngineProcess(const std::string& cwd, const std::string& program,
 
 EngineProcess::~EngineProcess() {
   if (in_ >= 0) close(in_);
-  if (!exited_ && pid_ > 0) {
-    if (Wait(3000) == -1) {
-    }
-  }
+  if (!exited_ && pid_ > 0) Wait(3000);
   if (out_ >= 0) close(out_);
 }
 
@@ -165,13 +162,10 @@ bool EngineProcess::ReadLine(std::string& line, int timeoutMs) {
 }
 
 std::string EngineProcess::WaitFor(const std::string& prefix, int timeoutMs) {
-  int64_t deadline = NowMs() + timeoutMs;
-  std::string line;
-  for (;;) {
-    int64_t left = deadline - NowMs();
-    if (left <= 0 || !ReadLine(line, static_cast<int>(left))) return "";
+  const int64_t deadline = NowMs() + timeoutMs;
+  for (std::string line; NowMs() < deadline && ReadLine(line, static_cast<int>(deadline - NowMs()));)
     if (line.compare(0, prefix.size(), prefix) == 0) return line;
-  }
+  return "";
 }
 
 bool EngineProcess::Running() {
