@@ -1,13 +1,11 @@
 // The opening book: Book.bin read byte by byte, the weighted probe with fixed
-// seeds, book learning, the book maker's records and messages, and the book
-// that ships in run/.
+// seeds, the book maker's records and messages, and the shipped run/Book.bin
+// as makebook makes it (learning and book play are in the dialogue table).
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
 #include <sstream>
 
 #include "book/book.h"
@@ -37,12 +35,6 @@ HashKey At(const std::vector<std::string>& moves) {
 std::string Rec(const std::vector<std::string>& moves, const std::string& next, uint32_t c = 5) {
   const HashKey key = At(moves);
   return RecordBytes(key, (vtest::FindMove(next) & BOOK_MOVE_MASK) | c << BOOK_CLASS_SHIFT);
-}
-
-const std::string RUN_DIR = std::string(VESSIK_SOURCE_DIR) + "/run/";
-std::string ShippedFile(const char* name) {
-  std::ifstream in(RUN_DIR + name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 // The book reads and writes the current directory: each test runs in a folder of its own.
@@ -128,24 +120,6 @@ TEST_F(BookTest, ProbeWithFixedSeeds) {
   EXPECT_EQ(ProbeBookWith(Pos.Key, 1), 0u);
 }
 
-TEST_F(BookTest, LearningForgetsOneMoveOfOnePosition) {
-  const HashKey afterE4 = At({"e2e4"}), start = At({});
-  const Move e4 = vtest::FindMove("e2e4");
-  Install(Rec({}, "e2e4", 9) + Rec({}, "d2d4", 4) + Rec({}, "e2e4", 9) + Rec({"e2e4"}, "e7e5", 9) +
-              Rec({"e2e4"}, "c7c5", 4), {"e2e4"});
-  const Move e5 = vtest::FindMove("e7e5");
-  ForgetBookMove(start, e4);
-  ForgetBookMove(start, e5);  // not a move of this position: nothing happens
-  std::vector<bool> present;
-  for (int i = 0; i < 5; i++) present.push_back(BookRecordPresent(Book.BookTable[i]));
-  EXPECT_EQ(present, std::vector<bool>({false, true, false, true, true}));
-  EXPECT_EQ(vtest::Coord(ProbeBookWith(afterE4, 5)), "e7e5");
-  At({});
-  EXPECT_EQ(vtest::Coord(ProbeBookWith(start, 5)), "d2d4");
-  LoadBook();
-  EXPECT_TRUE(BookRecordPresent(Book.BookTable[0])) << "the file itself keeps the move";
-}
-
 const std::string SUCCESS = "\n\nBook.bin was created successfully.";
 const std::string OPENING = "d4 d5 Cc3 Cc6 Ff4 Ff5 Dd2 Dd7 e3 e6 Cf3 Cf6 Fe2 Fe7 ";
 const std::string OPENING_MOVES = "d2d4 d7d5 b1c3 b8c6 c1f4 c8f5 d1d2 d8d7 e2e3 e7e6 g1f3 g8f6 f1e2 f8e7 ";
@@ -199,34 +173,14 @@ TEST_F(BookTest, TheMakersRecordsAndMessages) {
 
 TEST(ShippedBook, BookBinIsRebuiltExactlyFromBookPgn) {
   vtest::TempDir dir;
-  dir.Write("Book.pgn", ShippedFile("Book.pgn"));
+  dir.Write("Book.pgn", vtest::Shipped("Book.pgn"));
   const vtest::RunResult r = vtest::RunEngine("makebook\nquit\n", dir.Path(), 60000);
   EXPECT_FALSE(r.TimedOut);
   EXPECT_EQ(r.ExitStatus, 0);
   EXPECT_EQ(r.Output.find("Error on book.pgn"), std::string::npos) << r.Output.substr(r.Output.rfind("Line:"));
   EXPECT_NE(r.Output.find(SUCCESS), std::string::npos);
-  EXPECT_EQ(ShippedFile("Book.bin").size(), 8798u * BOOK_RECORD_BYTES);
-  EXPECT_TRUE(dir.Read("Book.bin") == ShippedFile("Book.bin")) << "run/Book.bin is not what makebook makes of Book.pgn";
-}
-
-TEST_F(BookTest, TheShippedBookLeadsAGameFromTheStart) {
-  Install("");
-  EXPECT_GT(vtest::SearchDepth(2).Nodes, 0) << "an empty book leaves the search to run";
-  Install(ShippedFile("Book.bin"));
-  for (uint32_t seed = 0; seed < 60; seed++) {  // both sides stay in the book whatever the draws
-    At({});
-    for (int ply = 0; ply < 8; ply++) {
-      const Move m = ProbeBookWith(FoldSide(Pos.Key, Pos.SideToMove), seed * 977 + ply);
-      ASSERT_TRUE(m && vtest::Play({vtest::Coord(m)})) << "seed " << seed << " ply " << ply;
-    }
-  }
-  vtest::FreshEngine();  // a game from the start plays its book moves without a search
-  LoadBook();
-  for (int ply = 0; ply < 6; ply++) {
-    const vtest::SearchResult r = vtest::SearchDepth(60);
-    EXPECT_EQ(std::vector<long long>({r.Nodes, r.Reply, r.Score}), std::vector<long long>({0, 0, 0})) << ply;
-    ASSERT_TRUE(vtest::Play({vtest::Coord(r.Best)})) << ply;
-  }
+  EXPECT_EQ(vtest::Shipped("Book.bin").size(), 8798u * BOOK_RECORD_BYTES);
+  EXPECT_TRUE(dir.Read("Book.bin") == vtest::Shipped("Book.bin")) << "run/Book.bin is not what makebook makes of Book.pgn";
 }
 
 }  // namespace

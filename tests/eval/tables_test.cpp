@@ -1,14 +1,11 @@
-// The weight tables: Black copies that mirror the White ones, the strength
-// scaling (from the base copy, truncated toward zero, through option.txt), and
-// the derived tables whose rules are not visible in a single position.
-#include <algorithm>
+// The weight tables as colour properties that no single position shows: the
+// Black copies mirror the White ones at any strength, and the imbalance and
+// the rule of the square swap with the colours.
 #include <cstddef>
 #include <cstring>
 
 #include "eval/eval_internal.h"
-#include "frontend/frontend.h"
 #include "support/engine.h"
-#include "support/engine_process.h"
 
 namespace {
 
@@ -36,51 +33,10 @@ TEST_F(WeightTables, BlackCopiesAreRankMirrorsAtAnyStrength) {
   ExpectMirrored();
 }
 
-TEST_F(WeightTables, StrengthScalesFromTheBaseAndTruncatesTowardZero) {
-  ScaleEvalTables(50);
-  EXPECT_EQ(Weights.KnightSquareBonus[WHITE][A1], -25);
-  EXPECT_EQ(Weights.KnightSquareBonus[BLACK][A8], -25);
-  EXPECT_EQ(Weights.PassedBonus[6], 80);
-  EXPECT_EQ(Weights.KingAttackTable[27 + 8], 90);
-  EXPECT_EQ(Weights.CastlingRightsBonus[12], -15);
-  // Neither the queen squares, the imbalance nor the king's base danger scale.
-  EXPECT_EQ(EvalTables.QueenSquareBonus[WHITE][A1], -14);
-  EXPECT_EQ(EvalTables.ImbalanceTable[136 + 1], 120);
-  EXPECT_EQ(EvalTables.KingDangerBase[WHITE][H8], 9);
-  ScaleEvalTables(33);
-  EXPECT_EQ(Weights.KnightSquareBonus[WHITE][A1], -16);  // -16.5
-  EXPECT_EQ(Weights.KingSafetyTable[24], 49);            // 49.5
-  EXPECT_EQ(Weights.OutsidePasserBonus[0], 31);          // 31.68, a byte table
-  // The bishop mobility is derived from a scaled table at initialisation only.
-  EXPECT_EQ(EvalTables.BishopMobility[1][A1][1], 27);
-  InitEvalTables();
-  EXPECT_EQ(EvalTables.BishopMobility[1][A1][1], 1 + 2 + 2 + 1 + 0);
-  ScaleEvalTables(0);
-  const auto* bytes = reinterpret_cast<const unsigned char*>(&Weights);
-  EXPECT_TRUE(std::all_of(bytes, bytes + sizeof Weights, [](unsigned char b) { return b == 0; }));
-  ScaleEvalTables(100);
-  EXPECT_EQ(std::memcmp(&Weights, &BaseWeights, sizeof Weights), 0) << "rescaling kept a truncation";
-}
-
-TEST_F(WeightTables, OptionFileStrengthScalesTheTables) {
-  vtest::TempDir dir;
-  dir.Write("option.txt", "STRENGTH 50\nEND.\n");
-  const std::string out = vtest::Printed([&] { ReadOptionFile(dir.File("option.txt").c_str()); });
-  EXPECT_NE(out.find("WARNING: Vessik uses 50% of its strength!\n"), std::string::npos);
-  EXPECT_EQ(Weights.PassedBonus[6], 80);
-  EXPECT_EQ(Weights.KnightSquareBonus[BLACK][H8], -25);
-  EXPECT_EQ(BaseWeights.PassedBonus[6], 160);
-}
-
-TEST_F(WeightTables, ImbalanceRulesAndColourSwaps) {
+TEST_F(WeightTables, ImbalanceAndTheRuleOfTheSquareSwapWithTheColours) {
   auto at = [](int minors, int majors, bool whiteQueen, bool blackQueen) {
     return EvalTables.ImbalanceTable[(minors + 8) | (majors + 8) << 4 | whiteQueen << 8 | blackQueen << 9];
   };
-  // Minor pieces ahead, rooks ahead (a queen counts two), a White and a Black queen present: the bonus.
-  const int rules[][5] = {{0, 0, 1, 1, 0},     {1, 0, 0, 0, 120},   {2, -1, 0, 0, 120}, {1, -1, 0, 0, -30},
-                          {3, -2, 1, 1, 120},  {2, -2, 1, 1, 0},    {1, 3, 0, 0, 0},    {0, 1, 0, 0, 120},
-                          {0, 0, 1, 0, 60}};
-  for (const auto& r : rules) EXPECT_EQ(at(r[0], r[1], r[2], r[3]), r[4]) << r[0] << " " << r[1] << " " << r[2] << r[3];
   for (int a = -7; a <= 7; a++)
     for (int b = -7; b <= 7; b++)
       for (int q = 0; q < 4; q++) ASSERT_EQ(at(a, b, q & 1, q >> 1), -at(-a, -b, q >> 1, q & 1)) << a << b << q;

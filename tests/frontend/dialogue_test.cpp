@@ -58,7 +58,7 @@ const std::string ROOK = "setboard 7k/8/8/8/8/8/8/R3K3 w - -\n", BLACK_ROOK = "s
 const std::string QUEEN = "setboard 4k3/8/8/8/8/8/8/3QK3 w\n", BLACK_QUEEN = "setboard 3qk3/8/8/8/8/8/8/4K3 b\n";
 
 const fe::Step BOOK_GO = {"go\n", MOVE, 1000 + SLACK};  // the engine plays the side to move, from the book
-fe::Files ShippedBook() { return {{"Book.bin", fe::ReadFile(std::string(VESSIK_SOURCE_DIR) + "/run/Book.bin")}}; }
+fe::Files ShippedBook() { return {{"Book.bin", vtest::Shipped("Book.bin")}}; }
 
 const Case CASES[] = {
     {"PingWhileThinkingComesAfterTheMoveAndQuestionMarkMovesAtOnce",
@@ -75,7 +75,8 @@ const Case CASES[] = {
       {"", "pong 5"}}},
     {"AnalysisFollowsTheMovesUntilExit",
      {{"xboard\nnew\nanalyze\n", "stat01: [0-9]* [0-9]* [0-9]* [0-9]* [0-9]* [a-h][12][a-h][34]", 5000},
-      {"e2e4\n", "stat01: * [a-h][78][a-h][56]", 5000}, {"force\nexit\nping 5\n", "pong 5", 5000},
+      {"e2e4\n", "stat01: * [a-h][78][a-h][56]", 5000}, {".\nping +4\n", "pong 4", 1000},  // at once while analysing
+      {"force\nexit\nping 5\n", "pong 5", 5000},
       {"", "stat01*", -300}, {"ping 6\n", "pong 6", 2000}}},
     {"AHopelessPositionIsResignedOnTheThirdSearch",
      {{"xboard\nnew\nlevel 0 0:10 0.1\ntime 300\notim 300\nsd 4\nsetboard 7k/8/8/8/8/8/8/1QK1Q3 b - - 0 1\ngo\n", MOVE},

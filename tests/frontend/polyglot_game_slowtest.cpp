@@ -21,7 +21,8 @@ const std::string PONDER_CLOCK = "xboard\nnew\nhard\nlevel 0 2 0\ntime 4000\noti
 TEST(TimedGame, AnExpectedReplyIsAnsweredAtOnce) {
   // White's only move is Qxb7+, Black's only reply Ka5; pondered for longer than the budget.
   fe::Converse({{PONDER_CLOCK + "setboard 1K6/1q1Q4/k7/7q/8/1P1P4/8/8 w - - 0 1\ngo\n", "move d7b7"}, {"", "", 2000},
-                {"time 4000\notim 3800\na6a5\n", MOVE, 400}});
+                {"time 4000\notim 3800\nping 99999999999\n", "pong 2147483647", 300},  // at once while pondering
+                {"a6a5\n", MOVE, 400}});
 }
 
 TEST(PolyglotGame, AWholeGameWithPonderingOnBothSides) {
@@ -42,12 +43,12 @@ TEST(PolyglotGame, AWholeGameWithPonderingOnBothSides) {
   std::string moves, last, result;
   for (int ply = 0; ply < 600 && result.empty(); ply++) {
     const int s = ply % 2;
-    const int64_t start = fe::NowMs();
+    const int64_t start = vtest::NowMs();
     side[s]->Send("time " + std::to_string(clock[s] / 10) + "\notim " + std::to_string(clock[s ^ 1] / 10) + "\n" +
                   (ply == 0 ? "go\n" : "usermove " + last + "\n"));
     const std::string line = side[s]->WaitFor("move ", static_cast<int>(clock[s] + 5000));
     ASSERT_NE(line, "") << "no move from " << (s ? "Black" : "White") << " after " << moves;
-    clock[s] += 100 - (fe::NowMs() - start);
+    clock[s] += 100 - (vtest::NowMs() - start);
     ASSERT_GT(clock[s], 100) << "lost on time after " << moves;
     last = line.substr(5);
     ASSERT_TRUE(vtest::Play({last})) << "illegal move " << last << " after " << moves;

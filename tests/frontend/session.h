@@ -8,8 +8,6 @@
 #include <sys/stat.h>
 
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <regex>
 #include <string>
 #include <thread>
@@ -33,11 +31,6 @@ inline const std::vector<std::string> BROKEN_FENS = {
     "4k3/8/8/8/8/8/8/8 w - -", "8/8/8/8/8/8/8/8 w - -", "4k2k/8/8/8/8/8/8/4K3 w - -", "4k3/8/8/8/8/8/8/3KK3 w - -",
     "4k3/8/8/8/8/8/8/P3K3 w - -", "p3k3/8/8/8/8/8/8/4K3 w - -", "4k3/4Q3/8/8/8/8/8/4K3 w - -",
     "4k3/8/8/8/8/8/8/4K3/", "7/8/8/8/8/8/8/4K2k w", "//////////////////////////////", "", "\x01\x7f\xff\xfe/8/8/8 w"};
-
-inline int64_t NowMs() {
-  using namespace std::chrono;
-  return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
-}
 
 inline std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -77,11 +70,6 @@ inline bool Matches(const std::string& pattern, const std::string& text) {
   for (size_t i = 0; i < want.size() && want.size() == got.size(); i++)
     if (fnmatch(want[i].c_str(), got[i].c_str(), 0) != 0) return false;
   return want.size() == got.size();
-}
-
-inline std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 inline void Put(const vtest::TempDir& dir, const Files& files) {
@@ -160,14 +148,14 @@ inline std::string Converse(const std::vector<Step>& steps, const Files& files =
   Put(dir, files);
   vtest::EngineProcess engine(dir.Path());
   for (const Step& s : steps) {
-    const int64_t start = NowMs(), wait = s.MaxMs < 0 ? -s.MaxMs : s.MaxMs;
+    const int64_t start = vtest::NowMs(), wait = s.MaxMs < 0 ? -s.MaxMs : s.MaxMs;
     engine.Send(s.Send);
     bool seen = false;
     std::string line;
     if (s.Await.empty()) std::this_thread::sleep_for(std::chrono::milliseconds(wait));
-    while (!s.Await.empty() && !seen && NowMs() - start < wait && engine.ReadLine(line, wait - (NowMs() - start)))
+    while (!s.Await.empty() && !seen && vtest::NowMs() - start < wait && engine.ReadLine(line, wait - (vtest::NowMs() - start)))
       seen = fnmatch(s.Await.c_str(), line.c_str(), 0) == 0;
-    const int64_t ms = NowMs() - start;
+    const int64_t ms = vtest::NowMs() - start;
     EXPECT_EQ(seen, !s.Await.empty() && s.MaxMs >= 0) << s.Send << "-> " << s.Await << " after " << ms << " ms\n"
                                                         << engine.Transcript();
     EXPECT_TRUE(!seen || ms >= s.MinMs) << s.Send << "-> " << s.Await << " after " << ms << " ms";

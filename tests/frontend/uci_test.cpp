@@ -37,7 +37,7 @@ fe::Transcript Fens(const char* name, const std::vector<std::pair<std::string, i
   return row;
 }
 
-const std::string BOOK = fe::ReadFile(std::string(VESSIK_SOURCE_DIR) + "/run/Book.bin");
+const std::string BOOK = vtest::Shipped("Book.bin");
 
 const fe::Transcript CASES[] = {
     {"UciAskedAgainIsAnsweredAgain", "uci\n", HANDSHAKE + fe::QUIT},

@@ -1,7 +1,8 @@
 // xboard and console transcripts: each row is the whole input of a fresh
 // engine (closed at its end, which acts as quit), the replies it must give
 // (line patterns; thinking and divide lines left out), and the files it must
-// leave. Positions are told apart by their perft counts.
+// leave. Positions are told apart by their perft counts. Then the start-up
+// rows.
 #include "frontend/session.h"
 
 namespace {
@@ -131,14 +132,15 @@ const fe::Transcript CASES[] = {
     // The line that stops the search is run afterwards: undo takes back the opponent's last move.
     {"TakebacksWhileThinking",
      "level 0 10 0\ntime 60000\notim 60000\nforce\ne2e4\ne7e5\ng1f3\ngo\nundo\nperft 1\ngo\nforce\nundo\nperft 1\ngo\n"
-     "remove\nperft 1\nnew\nforce\ne2e4\ne7e5\ng1f3\nb8c6\ngo\nretake\nperft 1\ngo\nback\nperft 1\n",
-     fe::Nodes({29, 20, 20, 29, 29}) + fe::QUIT},
+     "remove\nperft 1\nnew\nforce\ne2e4\ne7e5\ng1f3\nb8c6\ngo\nretake\nperft 1\ngo\nback\nperft 1\ngo\nwhite\n"
+     "perft 1\ngo\nblack\nperft 1\n",  // white and black stop the search, whose move is played
+     fe::Nodes({29, 20, 20, 29, 29}) + fe::Repeat(PLAY + "\nNodes searched: *\n", 2) + fe::QUIT},
     {"UndoWhileAnalysingTakesEffectWithTheNextLine", "force\ne2e4\nanalyze\nundo\nexit\nperft 1\n",
      fe::Nodes({20}) + fe::QUIT},
     {"AnAnalysisThatEndsByItselfWaitsForCommands",
      "setboard 7k/6Q1/6K1/8/8/8/8/8 b - - 0 1\nanalyze\nping 1\nexit\nping 2\n", "pong 1\npong 2\n" + fe::QUIT},
     {"PonderingPredictsAReplyWhenTheLineHasNone", "hard\nsd 1\nforce\na2a3\nh7h6\ngo\nping 1\n",
-     PLAY + "pong 1\n" + fe::QUIT, {{"Book.bin", fe::ReadFile(std::string(VESSIK_SOURCE_DIR) + "/run/Book.bin")}}},
+     PLAY + "pong 1\n" + fe::QUIT, {{"Book.bin", vtest::Shipped("Book.bin")}}},
     {"PlaysWhenTheLogFilesCannotBeWritten", "easy\nsd 2\ne2e4\nsave\nx\n", PLAY + PROMPT + SAVED + fe::QUIT,
      {{"log.txt/", ""}, {"Error.txt/", ""}}},
     {"SetboardCountsFiftyMovesFromTheFen", "easy\nsd 2\nsetboard 4k3/8/8/8/8/8/8/R3K3 b - - 100 80\ngo\n",
@@ -188,6 +190,47 @@ const fe::Transcript CASES[] = {
      {{"log.txt", HANDED_OVER}, {"g1.dat", Dat({E4})}}},
 };
 
+// Start-up: the banner, then what option.txt makes of the table sizes and the
+// strength, and the option values the xboard features show. Each row is an
+// option.txt and everything the engine writes for "protover 2" after it.
+const std::string BANNER =
+    "\n   *************************************************************************\n"
+    "   *                              Vessik 4.2                               *\n"
+    "   *            a chess engine for xboard, UCI and the console             *\n"
+    "   *                                                                       *\n"
+    "   *        Type \"new\" for a new game, \"go\" to let the engine move,        *\n"
+    "   *               moves like e2e4 to play, \"quit\" to leave.               *\n"
+    "   *************************************************************************\n";
+
+// The table sizes and the strength line, then the features with the values in use.
+fe::Transcript Startup(const char* name, const std::string& optionTxt, int pawn, int hash, int eval, int strength = 100,
+                       int futility = 0, int tactical = 25) {
+  const std::string sizes = "Pawn Hash : " + std::to_string(pawn) + "MB\nHash Tables: " + std::to_string(hash) +
+                            "MB\nHash Eval Table: " + std::to_string(eval) + "MB\n" +
+                            (strength == 100 ? "" : "WARNING: ") + "Vessik uses " + std::to_string(strength) +
+                            "% of its strength!\nfeature done=0\n";
+  return {name, "protover 2\n", BANNER + sizes + fe::Features(strength, futility, tactical) + fe::QUIT,
+          optionTxt.empty() ? fe::Files{} : fe::Files{{"option.txt", optionTxt}}, {}, true};
+}
+
+const fe::Transcript STARTUP[] = {
+    Startup("NoOptionFile", "", 3, 4, 2),
+    Startup("SizesRoundDownToAPowerOfTwoEntries", "HASH 10 PAWNHASH 5 EVALHASH 3", 3, 8, 2),
+    Startup("SmallSizes", "HASH 48\nPAWNHASH 1", 0, 32, 2),
+    Startup("ZeroOrNegativeMegabytesAreOne", "HASH 0 EVALHASH -5 PAWNHASH 0", 0, 1, 1),
+    Startup("SizesBeyond32BitsAreOne", "HASH 4096 EVALHASH 99999999999 PAWNHASH 4096", 0, 1, 1),
+    Startup("StrengthAbove100Is100", "STRENGTH 150", 3, 4, 2),
+    Startup("StrengthBelow0Is0", "STRENGTH -5", 3, 4, 2, 0),
+    Startup("KeywordsAreCaseSensitiveWholeWords", "hash 64 FUTILITY = TRUE Futility=TRUE", 3, 4, 2),
+    Startup("EveryKeyword",
+            "FUTILITY=TRUE\nQEDGE -7\nCHAT=TRUE QUANTIZATION=TRUE\tQUICKPV=TRUE ANALYSE_MODE=TRUE\nMOVEIMMEDIATE=TRUE "
+            "STRENGTH 40\n", 3, 4, 2, 40, 1, 0),
+    Startup("TheFeaturesShowTheValuesInUse", "FUTILITY=TRUE STRENGTH 80 QEDGE 100 END.", 3, 4, 2, 80, 1, 60),
+    Startup("ALaterKeywordWins", "FUTILITY=TRUE FUTILITY=FALSE HASH 16 HASH 64", 3, 64, 2),
+    Startup("EndStopsTheReading", "QEDGE 10 END. QEDGE 40 HASH 64", 3, 4, 2, 100, 0, 10),
+    Startup("AValueThatIsNoNumberIsReadAsTheNextWord", "HASH EVALHASH 8 QEDGE x1 STRENGTH 10abc", 3, 4, 8, 10),
+};
+
 }  // namespace
 
 // Shared by every transcript table. Past the patterns, the info line before a
@@ -208,3 +251,4 @@ TEST_P(Transcripts, Replies) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Xboard, Transcripts, testing::ValuesIn(CASES), fe::ByName());
+INSTANTIATE_TEST_SUITE_P(Startup, Transcripts, testing::ValuesIn(STARTUP), fe::ByName());

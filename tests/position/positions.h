@@ -28,7 +28,7 @@ inline const std::vector<Reference>& References() {
   static const std::vector<Reference> table = {
       {"Start", START_FEN, 4, 197281, 5, 4865609},
       {"Kiwipete", KIWIPETE_FEN, 3, 97862, 4, 4085603},
-      {"Endgame", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", 4, 43238, 6, 11030083},
+      {"Endgame", "8/2p5/3p4/KP5r/1R3p1k/8/4P1P1/8 w - -", 4, 43238, 5, 674624},
       {"Promotions", "r3k2r/Pppp1ppp/1b3nbN/nP6/BBP1P3/q4N2/Pp1P2PP/R2Q1RK1 w kq - 0 1", 3, 9467, 4, 422333},
       {"Checks", "rnbq1k1r/pp1Pbppp/2p5/8/2B5/8/PPP1NnPP/RNBQK2R w KQ - 1 8", 3, 62379, 4, 2103487},
       {"Middlegame", "r4rk1/1pp1qppp/p1np1n2/2b1p1B1/2B1P1b1/P1NP1N2/1PP1QPPP/R4RK1 w - - 0 10", 3, 89890, 4,

@@ -1,5 +1,6 @@
-// The transposition tables: what a probe gives back after given stores, the
-// layout and replacement of the entries, clearing, and the table sizes.
+// The transposition tables: what a probe gives back after given stores, and
+// the layout, replacement and clearing of the entries (the table sizes show in
+// the start-up and UCI transcripts).
 #include <cstring>
 
 #include "frontend/frontend.h"
@@ -60,65 +61,13 @@ TEST_P(HashProbe, Gives) {
 }
 INSTANTIATE_TEST_SUITE_P(Cases, HashProbe, testing::ValuesIn(PROBES), [](const auto& i) { return i.param.Name; });
 
-using HashTable = vtest::EngineTest;
-
-TEST_F(HashTable, EntryLayoutReplacementAndClearing) {
-  auto deep = [] { return Tables.DepthPreferredTable[KeyLow(Pos.Key) & Tables.HashMask]; };
-  auto always = [] { return Tables.AlwaysReplaceTable[KeyLow(Pos.Key) & Tables.HashMask]; };
-  Srch.SearchAge = 1;
-  StoreHash(-300, 600, U, 1, 0x1234);
-  EXPECT_EQ(deep().DataLow, (65536u - 300) | 600u << 17 | 1u << 30) << "score, depth, bound";
-  EXPECT_EQ(deep().DataHigh, 0x1234u << 4 | 8u | 1u) << "move, threat, age";
-  StoreHashMove(0x222);
-  EXPECT_EQ(deep().DataHigh, 0x222u << 4 | 8u | 1u) << "only the move of the matching entry changes";
-  EXPECT_EQ(always().KeyLow | always().KeyHigh, 0u);
-  StoreHash(20, 300, X, 0, 2);  // shallower in the same search
-  EXPECT_EQ(std::vector<uint32_t>({deep().DataHigh >> 4, always().DataHigh >> 4}), std::vector<uint32_t>({0x222, 2}));
-  AdvanceSearchAge();  // an older search's entry gives way whatever its depth
-  StoreHash(30, 120, X, 0, 3);
-  EXPECT_EQ(deep().DataHigh, 3u << 4 | 2u);
-  const HashEntry old = deep();
-  Pos.Key ^= 0xFFFF000000000000ull;  // same index, another key: the old entry moves over
-  StoreHash(40, 600, X, 0, 4);
-  EXPECT_EQ(deep().DataHigh >> 4, 4u);
-  EXPECT_EQ(std::memcmp(&Tables.AlwaysReplaceTable[KeyLow(Pos.Key) & Tables.HashMask], &old, sizeof old), 0);
-  Srch.SearchAge = 7;
-  AdvanceSearchAge();
-  EXPECT_EQ(Srch.SearchAge, 1) << "ages run 1..7, never 0";
-  Srch.HistoryTable[WHITE][100] = Srch.Killer1[3] = Srch.Killer2[64] = Srch.PvTable[0][64] = 77;
-  Tables.EvalTable[5] = {1, 2, 3, 4};
-  Tables.PawnTable[6] = {9, 9, 10, 11, {}, {}};
-  Tables.AlwaysReplaceTable[Tables.HashMask].KeyLow = 1;
-  ClearHashTables();
-  EXPECT_EQ(deep().DataLow | deep().KeyLow | Tables.AlwaysReplaceTable[Tables.HashMask].KeyLow, 0u);
-  EXPECT_EQ(deep().DataHigh, 7u) << "age 7: stale for every search but the seventh";
-  EXPECT_EQ(Tables.EvalTable[5].KeyLow | Tables.EvalTable[5].Score | Tables.PawnTable[6].KeyLow, 0u);
-  EXPECT_EQ(Tables.PawnTable[6].Score, 0);
-  EXPECT_EQ(Srch.HistoryTable[WHITE][100] | Srch.Killer1[3] | Srch.Killer2[64] | Srch.PvTable[0][64], 0u);
-}
-
-TEST(HashSizes, RoundingAndTheUciShares) {
-  // Bytes, entry size -> the entry size times the highest power of two that fits.
-  const uint32_t rounded[][3] = {{0, 16, 0}, {15, 16, 0}, {16, 16, 16}, {100, 24, 96}, {3u << 20, 24, 3u << 20},
-                                 {(1u << 20) + 31, 32, 1u << 20}, {~0u, 32, 1u << 31}};
-  for (const auto& c : rounded) EXPECT_EQ(RoundTableBytes(c[0], c[1]), c[2]) << c[0] << " / " << c[1];
-  auto sizes = [](int eval, int pawn, int tt) {
-    return "Hash Eval Table: " + std::to_string(eval) + "MB\nPawn Hash : " + std::to_string(pawn) +
-           "MB\nHash Tables: " + std::to_string(tt) + "MB\n";
-  };
-  // Total MB -> evaluation, pawn and transposition MB; out of range is clamped.
-  const int shares[][4] = {{16, 2, 6, 8}, {24, 2, 6, 16}, {6, 1, 3, 2},         {1024, 128, 384, 512},
-                           {0, 1, 3, 2},  {-7, 1, 3, 2},  {1 << 30, 2, 6, 2048}};
-  for (const auto& c : shares) {
-    EXPECT_EQ(vtest::Printed([&] { SizeHashTables(c[0]); }), sizes(c[1], c[2], c[3])) << c[0];
-    EXPECT_EQ(std::vector<uint32_t>({Settings.EvalHashSize, Settings.PawnHashSize, Settings.HashSize}),
-              std::vector<uint32_t>({uint32_t(c[1]) << 20, uint32_t(c[2]) << 20, uint32_t(c[3]) << 20})) << c[0];
-  }
-  EXPECT_EQ(vtest::Printed([] { AllocateHashTables(6); }), sizes(1, 3, 2));
-  EXPECT_EQ(std::vector<uint32_t>({Tables.HashMask, Tables.EvalHashMask, Tables.PawnHashMask}),
-            std::vector<uint32_t>({(2u << 20) / 32 - 1, (1u << 20) / 16 - 1, (3u << 20) / 24 - 1}));
-  EXPECT_EQ(Tables.DepthPreferredTable[Tables.HashMask].DataHigh, 7u) << "the new tables are cleared";
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(Tables.EvalTable) % 16, 0u);
+TEST(HashSizes, ClampedAndRoundedToWholeEntries) {
+  EXPECT_EQ(RoundTableBytes(15, 16), 0u);
+  EXPECT_EQ(RoundTableBytes(~0u, 32), 1u << 31);
+  const std::string smallest = "Hash Eval Table: 1MB\nPawn Hash : 3MB\nHash Tables: 2MB\n";
+  EXPECT_EQ(vtest::Printed([] { SizeHashTables(-7); }), smallest);
+  EXPECT_EQ(vtest::Printed([] { SizeHashTables(1 << 30); }), "Hash Eval Table: 2MB\nPawn Hash : 6MB\nHash Tables: 2048MB\n");
+  EXPECT_EQ(vtest::Printed([] { AllocateHashTables(6); }), smallest);
 }
 
 }  // namespace

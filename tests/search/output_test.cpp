@@ -52,8 +52,6 @@ const OutputCase OUTPUTS[] = {
      "6 500 (0|100) 12345 0-0 Kd8 b8=Q\\+ \n", "4k3/1P6/8/8/8/8/8/4K2R w K -"},
     {"UciInfo", false, true, [] { PrintPv(37, 5); },
      "info depth 5 score cp 37 time " MS " nodes 12345 nps " SPEED " pv e2e4 e7e5 g1f3 b8c6 \n"},
-    {"UciMateIn2", false, true, [] { PrintPv(9996, 5); }, "info depth 5 score mate 2 time .*\n"},
-    {"UciMatedIn1", false, true, [] { PrintPv(-9997, 5); }, "info depth 5 score mate -1 time .*\n"},
     {"UciBelowTheMateRangeInCentipawns", false, true, [] { PrintPv(9400, 5); }, "info depth 5 score cp 9400 time .*\n"},
     {"UciMatedAtTheEdgeOfTheRange", false, true, [] { PrintPv(-9500, 5); }, "info depth 5 score mate -250 time .*\n"},
     {"XboardFailHigh", true, false, [] { Line({G1F3}); PrintFailHigh(60, 7); }, "7 60 (0|100) 12345 Nf3 !!\n"},
@@ -79,10 +77,6 @@ const OutputCase OUTPUTS[] = {
     {"UciFinalInfoOfABookMove", false, true, [] { Srch.NodeCount = 0; PrintFinalInfo(E2E4); },
      "info depth 0 score cp 0 time " MS_ANY " nodes 0 nps 0 pv e2e4 e7e5 \n"},
     {"UciFinalInfoNotRepeated", false, true, [] { Srch.ReportedMove = E2E4; PrintFinalInfo(E2E4); }, ""},
-    {"UciFinalInfoWhenMated", false, true, [] { PrintFinalInfo(0); }, "info depth 0 score mate 0\n",
-     "6k1/5ppp/8/8/8/8/5PPP/3r2K1 w - -"},
-    {"UciFinalInfoWhenStalemated", false, true, [] { PrintFinalInfo(0); }, "info depth 0 score cp 0\n",
-     "k7/8/1Q6/8/8/8/8/K7 b - -"},
 };
 // clang-format on
 

@@ -24,17 +24,13 @@ const Problem PROBLEMS[] = {
     {"rnbqkbnr/pppp1ppp/8/4p3/6P1/5P2/PPPPP2P/RNBQKBNR b KQkq - 0 1", 1, 3, {"d8h4"}},
     {"6rk/6pp/8/6N1/8/8/8/6K1 w - - 0 1", 1, 3, {"g5f7"}},
     {"k7/2P5/1K6/8/8/8/8/8 w - - 0 1", 1, 3, {"c7c8q", "c7c8r"}},
-    {"3rkr2/8/8/8/8/8/Q7/4K3 w - - 0 1", 1, 3, {"a2e6"}},
     {"k7/8/2K5/8/8/8/8/7R w - - 0 1", 2, 5, {"c6b6", "c6c7"}},
     {"5r1k/6pp/7N/8/2Q5/8/8/6K1 w - - 0 1", 2, 5, {"c4g8"}},
     {"rn1qkbnr/ppp2p1p/3p2p1/4N3/2B1P3/2N5/PPPP1PPP/R1BbK2R w KQkq - 0 6", 2, 5, {"c4f7"}},
-    {"r1b2k1r/ppp1bppp/8/1B1Q4/5q2/2P5/PPP2PPP/R3R1K1 w - - 0 1", 2, 5, {"d5d8"}},
     {"r5rk/5p1p/5R2/4B3/8/8/7P/7K w - - 0 1", 3, 7, {"f6a6"}},
     {"2k5/8/8/2K5/8/8/8/7Q w - - 0 1", 3, 7, {"c5c6", "h1h7"}},
     {"2q3k1/5ppp/8/3N4/8/8/5PPP/6K1 w - - 0 1", 0, 5, {"d5e7"}},      // knight forks king and queen
-    {"r3k3/pp6/8/1N6/8/8/PP6/4K3 w - - 0 1", 0, 5, {"b5c7"}},         // the family fork on c7
     {"r5k1/6pp/8/8/8/8/5PPP/3Q2K1 w - - 0 1", 0, 5, {"d1d5"}},        // queen forks king and rook
-    {"6k1/6pp/8/8/8/8/r4PPP/5BK1 w - - 0 1", 0, 5, {"f1c4"}},         // bishop forks king and rook
     {"6k1/5ppp/2n1r3/8/3P4/8/5PPP/3R2K1 w - - 0 1", 0, 5, {"d4d5"}},  // pawn forks knight and rook
     {"4k3/5ppp/2q5/8/P7/8/5PPP/5BK1 w - - 0 1", 0, 5, {"f1b5"}},      // the queen pinned to its king
     {"8/8/8/8/q2k4/8/8/4K2R w - - 0 1", 0, 5, {"h1h4"}},              // skewer through the king
@@ -42,7 +38,6 @@ const Problem PROBLEMS[] = {
     {"1r4k1/5ppp/8/8/8/8/1q3PPP/1R1R2K1 w - - 0 1", 0, 5, {"b1b2"}},  // the back rank decides the recapture
     {"1r6/2P5/8/8/8/8/6k1/K7 w - - 0 1", 0, 5, {"c7b8q"}},            // promotion with capture
     {"8/ppp5/8/PPP5/8/8/8/k6K w - - 0 1", 0, 7, {"b5b6"}},            // pawn breakthrough
-    {"r1b2rk1/pp3ppp/2n5/3q4/8/2N5/PP3PPP/R2Q1RK1 w - - 0 1", 0, 5, {"d1d5", "c3d5"}},
 };
 
 void PrintTo(const Problem& c, std::ostream* os) { *os << c.Fen; }
@@ -90,7 +85,7 @@ TEST(Root, Results) {
 // Position, keys and game record as the search found them; a legal move, a reply legal after it, and the same
 // result from the same search.
 TEST(Root, SearchLeavesThePositionAndTheGameAsFound) {
-  for (int i = 0; i < BenchPositionCount(); i++) {
+  for (int i = 0; i < BenchPositionCount(); i += 2) {  // every other one: openings, middlegames and endings alike
     SCOPED_TRACE(BenchPosition(i));
     vtest::SearchResult first{};
     for (int run = 0; run < 2; run++) {

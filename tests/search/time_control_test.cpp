@@ -1,20 +1,57 @@
-// Time budgets for xboard and UCI clocks, the stop rules of a running search,
-// and the lines read from standard input while the engine thinks, ponders or
-// analyses (fed through a pipe on fd 0 that stays open). Every use of the
-// search's clock and input records is in this file.
-#include <algorithm>
-#include <cstdio>
-#include <cstring>
-#include <map>
-#include <sstream>
+// The clock in process: what the xboard clock commands set, the time budgets
+// for xboard and UCI clocks, and the stop rules of a running search (standard
+// input is a pipe on fd 0). What the engine reads while it thinks, ponders or
+// analyses is in the dialogue and transcript tables, over pipes.
+#include <string>
 
 #include "frontend/frontend.h"
+#include "frontend/game_record.h"
 #include "platform/platform.h"
 #include "search/search.h"
 #include "support/engine.h"
 #include "support/stdin_pipe.h"
 
 namespace {
+
+// The lines through the command loop (to the end of input), then the clock; -1: not looked at.
+struct ClockCase {
+  const char* Lines;
+  int Budget, LevelMoves, Increment, FixedTime, Depth, EngineClock;
+};
+
+const ClockCase CLOCKS[] = {
+    {"level 40 5 0\n", 700, 40, 0, 0, 0, -1},
+    {"level 0 2 12\n", 1200, 1, 1, -1, -1, -1},
+    {"level 0 0:10 0.1\n", 10, 1, 1, -1, -1, -1},  // xboard's "-tc 0:10 -inc 0.1"
+    {"level 0 1 2.345\n", 234, -1, -1, -1, -1, -1},
+    {"level 40 5:30 0\nlevel 0 5: 3\nlevel 0 5 -0.5\n", 800, 40, 0, -1, -1, -1},
+    {"level 40 5 0\nlevel\nlevel 40\nlevel -40 5 0\nlevel 40 -5 0\nlevelx\n", 700, 40, 0, -1, -1, -1},
+    {"level 1 99999999999 0\n", 100000000, 1, 0, -1, -1, -1},
+    {"st 5\nsd 7\nst 0\nsd -2\nst x\nsd\nst 1.5s\n", -1, -1, -1, 500, 7, -1},
+    {"st 0.5\nsd 3\nst -3\nst .75\n", -1, -1, -1, 75, 3, -1},
+    {"st 2.25\nsd 4\nnew\n", -1, -1, -1, 0, 0, -1},
+    {"st 2\nsd 4\nlevel 40 5 0\n", -1, -1, -1, 0, 0, -1},
+    {"otim 300\n", -1, -1, -1, -1, -1, 0},  // no clock known
+    {"time 4500\notim 300\ntime x\n", -1, -1, -1, -1, -1, 4500},
+};
+
+class ClockSettings : public vtest::EngineTest, public testing::WithParamInterface<ClockCase> {};
+
+TEST_P(ClockSettings, AfterTheLines) {
+  const ClockCase& c = GetParam();
+  vtest::StdinPipe in(c.Lines);
+  vtest::Printed([] { CommandLoop(false); });
+  const int clock = Clock.ClockKnown ? Clock.EngineClock : 0;
+  for (auto [want, got] : {std::pair{c.Budget, Clock.MoveTimeBudget}, {c.LevelMoves, Clock.LevelMoves},
+                           {c.Increment, int{Game.IncrementMode}}, {c.FixedTime, Clock.FixedMoveTime},
+                           {c.Depth, Clock.DepthLimit}, {c.EngineClock, clock}}) {
+    if (want >= 0) {
+      EXPECT_EQ(got, want) << c.Lines;
+    }
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Rows, ClockSettings, testing::ValuesIn(CLOCKS));
 
 class TimeTest : public vtest::EngineTest {
  protected:
@@ -28,16 +65,10 @@ class TimeTest : public vtest::EngineTest {
     Elapsed(0);
   }
   static void Elapsed(int cs) { Srch.StartTicks = Srch.ClockStartTicks = TickMs() - 10 * cs; }
-  static void HaveMove() { Srch.PvTable[0][1] = MakeMoveWord(E2, E4, PAWN); }
   static bool PollStops(bool fromSearch = true) {
     Srch.StopSearch = false;
     PollInput(fromSearch);
     return Srch.StopSearch;
-  }
-  static std::vector<std::string> Queued() {
-    std::vector<std::string> lines;
-    for (char line[PENDING_LINE_SIZE]; TakePendingLine(line);) lines.push_back(line);
-    return lines;
   }
   vtest::StdinFeed input_;  // nothing waits on standard input unless a test writes it
 };
@@ -164,95 +195,8 @@ TEST_F(TimeTest, PollIntervalAndMoveNow) {
   Clock.NodeLimit = 0;
   input_.Write("?\n");
   EXPECT_FALSE(PollStops()) << "? waits for a move";
-  HaveMove();
+  Srch.PvTable[0][1] = MakeMoveWord(E2, E4, PAWN);
   EXPECT_TRUE(PollStops());
 }
-
-// Lines are written with "|" for their line ends. Mode: xboard, ponder, analyze, uci or uciponder, with "move"
-// (the search has one), "eof" (the input ends after the lines) and "cut" (the log holds the lines as cut). After:
-// clock=, otim= (the clocks), pondering= (still pondering), pending= (the line the game loop is told of), budget=.
-// Pondering starts with a budget of 5 s (of which "late" has gone by) and expects e7e5.
-struct InputCase { std::string Name, Mode, Input, Printed; bool Stops; std::string Queued, Unread, After; };
-
-std::string Lines(std::string text) {
-  std::replace(text.begin(), text.end(), '|', '\n');
-  return text;
-}
-
-std::vector<InputCase> InputCases() {
-  std::vector<InputCase> cases = {
-      {"PonderingTakesClocksAndPingInStride", "ponder", "time 4500|otim 4400|ping 6|", "pong 6|", false, "", "",
-       "clock=4500 otim=4400 pondering=1"},
-      {"AnotherMoveEndsThePonderSearch", "ponder", "time 100|c7c5|ping 9|", "", true, "c7c5|", "ping 9|",
-       "clock=100 pondering=1 pending=c7c5"},
-      {"PingWaitsForTheMoveWithTheOtherLines", "xboard", "ping 7|time 300|result 1-0|", "", false,
-       "ping 7|time 300|result 1-0|", "", ""},
-      {"PonderHitBecomesTheRealSearch", "ponder", "e7e5|", "", false, "", "", "budget=700 pondering=0"},
-      {"PonderedPastTheBudgetTheMoveIsReady", "ponder late", "e7e5|", "", true, "", "", "budget=700 pondering=0"},
-      {"AnalysisGoesOnForDotPingAndUndo", "analyze", ".|undo|ping 1|", "pong 1|", false, "undo|", "", ""},
-      {"AMoveRestartsTheAnalysis", "analyze", "e2e4|", "", true, "e2e4|", "", ""},
-      {"EndOfInputStopsAndQuitsOnce", "xboard eof", "new|", "", true, "new|quit|", "", ""},
-      {"LongLinesAreCutAndLogged", "xboard cut", "name " + std::string(400, 'x') + "|ping 2|", "", false,
-       "name " + std::string(249, 'x') + "|ping 2|", "", ""},
-      {"UciIsreadyAtOnce", "uci", "isready|  isready |position startpos|", "readyok|readyok|", false,
-       "position startpos|", "", ""},
-      {"UciQuitStopsAndNothingAfterItIsRead", "uci", "quit|isready|", "", true, "quit|", "isready|", ""},
-      {"UciPonderhitIsAWord", "uciponder", "ponderhit |", "", false, "", "", "pondering=0"},
-      {"UciLineTooLongForTheQueueStopsUncut", "uci", "position startpos moves" + std::string(400, ' ') + "e2e4|", "",
-       true, "position startpos moves" + std::string(232, ' '), std::string(168, ' ') + "e2e4|", ""},
-  };
-  for (const std::string line : {"undo", "force", "remove", "back", "retake", "white", "black"})
-    cases.push_back({line, "xboard", "otim 5|" + line + "|", "", true, "otim 5|" + line + "|", "", "pending=" + line});
-  InputCase full{"AFullQueueStopsWithoutLosingALine", "xboard", "", "", true, "", "", ""};
-  for (int i = 0; i <= PENDING_LINES; i++)
-    (i < PENDING_LINES ? full.Queued : full.Unread) += "otim " + std::to_string(i) + "|";
-  full.Input = full.Queued + full.Unread;
-  cases.push_back(full);
-  return cases;
-}
-
-void PrintTo(const InputCase& c, std::ostream* os) { *os << c.Name; }
-class SearchInput : public TimeTest, public testing::WithParamInterface<InputCase> {};
-
-TEST_P(SearchInput, Lines) {
-  const InputCase& c = GetParam();
-  auto mode = [&](const char* word) { return (" " + c.Mode + " ").find(std::string(" ") + word) != std::string::npos; };
-  Settings.XboardOutput = !mode("uci");
-  Game.PonderingNow = mode("ponder");
-  Game.AnalyzeMode = mode("analyze");
-  Srch.UciPonder = mode("uciponder");
-  std::strcpy(Game.PonderReplyText, "e7e5\n");
-  if (Game.PonderingNow) Clock.MoveTimeBudget = 500;
-  if (mode("late")) Elapsed(800);
-  if (mode("move")) HaveMove();
-  char logged[2048] = {};
-  Game.LogFile = fmemopen(logged, sizeof logged, "w");
-  input_.Write(Lines(c.Input));
-  if (mode("eof")) input_.Close();
-  EXPECT_EQ(vtest::Printed([] { PollStops(); }), Lines(c.Printed));
-  EXPECT_EQ(Srch.StopSearch, c.Stops);
-  std::string queued;
-  for (const std::string& line : Queued()) queued += line;
-  EXPECT_EQ(queued, Lines(c.Queued)) << "the lines left for the command loop";
-  std::istringstream after(c.After + (c.After.find("clock=") == std::string::npos ? " clock=100000" : ""));
-  const std::map<std::string, int> now = {{"clock", Clock.EngineClock}, {"otim", Clock.OpponentClock},
-      {"budget", Clock.MoveTimeBudget}, {"pondering", Srch.UciPonder || Game.PonderingNow}};
-  for (std::string word; after >> word;) {
-    const std::string key = word.substr(0, word.find('=')), value = word.substr(word.find('=') + 1);
-    if (key == "pending") { EXPECT_EQ(Game.PendingInput, value + "\n"); }
-    else { EXPECT_EQ(now.at(key), std::stoi(value)) << key; }
-  }
-  char rest[1024] = "";
-  if (!c.Unread.empty() && InputWaiting()) ReadLine(rest, sizeof rest, true);
-  EXPECT_EQ(rest, Lines(c.Unread)) << "nothing after the stopping line is read";
-  EXPECT_EQ(PollStops(), mode("eof")) << "a second look";
-  EXPECT_TRUE(Queued().empty()) << "the end of input queues one quit";
-  std::fclose(Game.LogFile);
-  Game.LogFile = nullptr;
-  EXPECT_EQ(logged, mode("cut") ? queued : Lines(c.Input.substr(0, c.Input.size() - c.Unread.size())))
-      << "every line read is logged";
-}
-INSTANTIATE_TEST_SUITE_P(Cases, SearchInput, testing::ValuesIn(InputCases()),
-                         [](const auto& i) { return i.param.Name; });
 
 }  // namespace

@@ -23,6 +23,16 @@ void AllocateSmallTables() {
   done = true;
 }
 
+// Every generated move of the position (a copy: the legality test generates too).
+std::vector<Move> Generated() {
+  Tree.Ply = 1;
+  GenerateAll();
+  const PlyBuckets b = Gen.RootBuckets[1];
+  std::vector<Move> all;
+  for (int i = 0; i < BUCKET_COUNT; i++) all.insert(all.end(), b.Moves[i], b.Moves[i] + b.Count[i]);
+  return all;
+}
+
 }  // namespace
 
 void FreshEngine() {
@@ -42,15 +52,12 @@ void FreshEngine() {
   Srch.InputPollingAllowed = false;
   Srch.ThinkingOutput = false;
   Srch.UciInfinite = Srch.UciPonder = Srch.TestSuiteRunning = false;
-  Book.BookLoaded = 0;
-  Book.RecordCount = 0;
   Game = GameRecord{};
   Clock = TimeControlState{};
   Tree.Ply = 1;
   ResetEvalTables();
   ResetSearchForNewGame();  // every start-up table, a new game, empty tables
-  Book.BookLoaded = 0;      // no Book.bin is read by the tests
-  Book.RecordCount = 0;
+  Book.BookLoaded = Book.RecordCount = 0;  // no Book.bin is read by the tests
   Tree.Ply = 1;
   Tree.MoveAtPly[1] = 0;
 }
@@ -61,23 +68,15 @@ bool SetFen(const std::string& fen) {
 }
 
 Move FindMove(const std::string& coord) {
-  Tree.Ply = 1;
-  GenerateAll();
-  const PlyBuckets& b = Gen.RootBuckets[1];
-  for (int i = 0; i < BUCKET_COUNT; i++)
-    for (int j = 0; j < b.Count[i]; j++)
-      if (MoveToCoordString(b.Moves[i][j]) == coord) return b.Moves[i][j];
+  for (Move m : Generated())
+    if (MoveToCoordString(m) == coord) return m;
   return 0;
 }
 
 std::vector<Move> LegalMoves() {
-  Tree.Ply = 1;
-  GenerateAll();
-  const PlyBuckets buckets = Gen.RootBuckets[1];
   std::vector<Move> legal;
-  for (int i = 0; i < BUCKET_COUNT; i++)
-    for (int j = 0; j < buckets.Count[i]; j++)
-      if (KeepsOwnKingSafe(buckets.Moves[i][j])) legal.push_back(buckets.Moves[i][j]);
+  for (Move m : Generated())
+    if (KeepsOwnKingSafe(m)) legal.push_back(m);
   return legal;
 }
 

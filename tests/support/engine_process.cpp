@@ -6,22 +6,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <cstring>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace vtest {
-
-namespace {
 
 int64_t NowMs() {
   using namespace std::chrono;
   return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
 }
+
+namespace {
 
 int DecodeStatus(int status) {
   if (WIFEXITED(status)) return WEXITSTATUS(status);
@@ -41,10 +43,7 @@ int Spawn(const std::string& cwd, const std::string& program, const std::vector<
   if (pid == 0) {
     dup2(toChild[0], 0);
     dup2(fromChild[1], 1);
-    close(toChild[0]);
-    close(toChild[1]);
-    close(fromChild[0]);
-    close(fromChild[1]);
+    for (int fd : {toChild[0], toChild[1], fromChild[0], fromChild[1]}) close(fd);
     if (chdir(cwd.c_str()) != 0) _exit(126);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program.c_str()));
@@ -58,6 +57,7 @@ int Spawn(const std::string& cwd, const std::string& program, const std::vector<
   in = toChild[1];
   out = fromChild[0];
   fcntl(in, F_SETFD, FD_CLOEXEC);
+  fcntl(in, F_SETFL, O_NONBLOCK);
   fcntl(out, F_SETFD, FD_CLOEXEC);
   signal(SIGPIPE, SIG_IGN);
   return pid;
@@ -73,9 +73,8 @@ TempDir::TempDir() {
 }
 
 TempDir::~TempDir() {
-  std::string cmd = "rm -rf '" + path_ + "'";
-  if (std::system(cmd.c_str()) != 0) {
-  }
+  std::error_code ignored;
+  std::filesystem::remove_all(path_, ignored);
 }
 
 void TempDir::Write(const std::string& name, const std::string& content) const {
@@ -83,70 +82,31 @@ void TempDir::Write(const std::string& name, const std::string& content) const {
   f << content;
 }
 
-std::string TempDir::Read(const std::string& name) const {
-  std::ifstream f(File(name), std::ios::binary);
-  std::stringstream ss;
-  ss << f.rdbuf();
-  return ss.str();
+std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
 }
 
 bool TempDir::Exists(const std::string& name) const { return access(File(name).c_str(), F_OK) == 0; }
 
 RunResult RunEngine(const std::string& input, const std::string& cwd, int timeoutMs,
                     const std::vector<std::string>& args) {
+  const int64_t deadline = NowMs() + timeoutMs;
+  EngineProcess engine(cwd, args);
+  engine.Send(input);
+  engine.CloseInput();
+  std::string line;
+  while (NowMs() < deadline && engine.ReadLine(line, static_cast<int>(deadline - NowMs()))) {
+  }
   RunResult result;
-  int in, out;
-  int pid = Spawn(cwd, VESSIK_BINARY, args, in, out);
-  // Feed the input while reading, so that a large input cannot dead-lock.
-  size_t written = 0;
-  int64_t deadline = NowMs() + timeoutMs;
-  bool inputOpen = true;
-  if (input.empty()) {
-    close(in);
-    inputOpen = false;
-  } else {
-    fcntl(in, F_SETFL, O_NONBLOCK);
-  }
-  for (;;) {
-    int64_t left = deadline - NowMs();
-    if (left <= 0) {
-      result.TimedOut = true;
-      break;
-    }
-    pollfd fds[2] = {{out, POLLIN, 0}, {inputOpen ? in : -1, POLLOUT, 0}};
-    int r = poll(fds, 2, static_cast<int>(left < 100 ? left : 100));
-    if (r < 0 && errno != EINTR) break;
-    if (inputOpen && (fds[1].revents & (POLLOUT | POLLERR | POLLHUP))) {
-      ssize_t n = write(in, input.data() + written, input.size() - written);
-      if (n > 0) written += static_cast<size_t>(n);
-      if (n < 0 && errno != EAGAIN) written = input.size();
-      if (written >= input.size()) {
-        close(in);
-        inputOpen = false;
-      }
-    }
-    if (fds[0].revents & (POLLIN | POLLHUP | POLLERR)) {
-      char buf[65536];
-      ssize_t n = read(out, buf, sizeof buf);
-      if (n > 0) {
-        result.Output.append(buf, static_cast<size_t>(n));
-      } else if (n == 0) {
-        break;
-      }
-    }
-  }
-  if (inputOpen) close(in);
-  close(out);
-  if (result.TimedOut) kill(pid, SIGKILL);
-  int status = 0;
-  waitpid(pid, &status, 0);
-  result.ExitStatus = result.TimedOut ? -1 : DecodeStatus(status);
+  result.ExitStatus = engine.Wait(static_cast<int>(std::max<int64_t>(deadline - NowMs(), 0)));
+  result.TimedOut = result.ExitStatus == -1;
+  result.Output = engine.Transcript() + engine.Unread();
   return result;
 }
 
-EngineProcess::EngineProcess(const std::string& cwd, const std::vector<std::string>& args) {
-  pid_ = Spawn(cwd, VESSIK_BINARY, args, in_, out_);
-}
+EngineProcess::EngineProcess(const std::string& cwd, const std::vector<std::string>& args)
+    : EngineProcess(cwd, VESSIK_BINARY, args) {}
 
 EngineProcess::EngineProcess(const std::string& cwd, const std::string& program, const std::vector<std::string>& args) {
   pid_ = Spawn(cwd, program, args, in_, out_);
@@ -154,23 +114,19 @@ EngineProcess::EngineProcess(const std::string& cwd, const std::string& program,
 
 EngineProcess::~EngineProcess() {
   if (in_ >= 0) close(in_);
-  if (!exited_ && pid_ > 0) {
-    if (Wait(3000) == -1) {
-    }
-  }
+  if (!exited_ && pid_ > 0) Wait(3000);
   if (out_ >= 0) close(out_);
 }
 
+// The engine's output is read meanwhile, so that a long input cannot dead-lock
+// against a chatty engine; an engine that reads nothing for a minute gets no more.
 void EngineProcess::Send(const std::string& text) {
-  if (in_ < 0) return;
-  size_t done = 0;
-  while (done < text.size()) {
-    ssize_t n = write(in_, text.data() + done, text.size() - done);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      return;
-    }
-    done += static_cast<size_t>(n);
+  const int64_t deadline = NowMs() + 60000;
+  for (size_t done = 0; in_ >= 0 && done < text.size() && NowMs() < deadline;) {
+    const ssize_t n = write(in_, text.data() + done, text.size() - done);
+    if (n > 0) done += static_cast<size_t>(n);
+    else if (n < 0 && errno == EAGAIN) Fill(10);
+    else if (n < 0 && errno != EINTR) return;
   }
 }
 
@@ -206,13 +162,10 @@ bool EngineProcess::ReadLine(std::string& line, int timeoutMs) {
 }
 
 std::string EngineProcess::WaitFor(const std::string& prefix, int timeoutMs) {
-  int64_t deadline = NowMs() + timeoutMs;
-  std::string line;
-  for (;;) {
-    int64_t left = deadline - NowMs();
-    if (left <= 0 || !ReadLine(line, static_cast<int>(left))) return "";
+  const int64_t deadline = NowMs() + timeoutMs;
+  for (std::string line; NowMs() < deadline && ReadLine(line, static_cast<int>(deadline - NowMs()));)
     if (line.compare(0, prefix.size(), prefix) == 0) return line;
-  }
+  return "";
 }
 
 bool EngineProcess::Running() {

@@ -1,10 +1,18 @@
 // Runs the built engine binary as a child process over pipes, the way a GUI does.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace vtest {
+
+// Milliseconds of a steady clock.
+int64_t NowMs();
+
+// A whole file, empty when there is none; one of the files shipped in run/.
+std::string ReadFile(const std::string& path);
+inline std::string Shipped(const std::string& name) { return ReadFile(std::string(VESSIK_SOURCE_DIR) + "/run/" + name); }
 
 // A fresh empty folder under /tmp, removed with its files when destroyed.
 class TempDir {
@@ -16,7 +24,7 @@ class TempDir {
   const std::string& Path() const { return path_; }
   std::string File(const std::string& name) const { return path_ + "/" + name; }
   void Write(const std::string& name, const std::string& content) const;
-  std::string Read(const std::string& name) const;
+  std::string Read(const std::string& name) const { return ReadFile(File(name)); }
   bool Exists(const std::string& name) const;
 
  private:
@@ -54,6 +62,7 @@ class EngineProcess {
   // Waits for the process to end; exit status, or -1 after killing it on timeout.
   int Wait(int timeoutMs = 10000);
   const std::string& Transcript() const { return transcript_; }
+  const std::string& Unread() const { return buffer_; }  // output after the last whole line
   bool Running();
 
  private:

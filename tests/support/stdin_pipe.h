@@ -1,5 +1,5 @@
-// Feeds a string to the engine's own line reader through a real pipe on file
-// descriptor 0, for in-process tests of code that reads standard input.
+// A real pipe on file descriptor 0 for in-process tests of the code that reads
+// standard input: the engine's own line reader sees exactly what a GUI sends.
 #pragma once
 
 #include <unistd.h>
@@ -10,38 +10,8 @@
 
 namespace vtest {
 
-class StdinPipe {
- public:
-  // data must fit in the pipe's buffer (64 KiB on Linux).
-  explicit StdinPipe(const std::string& data) {
-    saved_ = dup(0);
-    int fds[2];
-    if (pipe(fds) != 0) return;
-    dup2(fds[0], 0);
-    close(fds[0]);
-    size_t done = 0;
-    while (done < data.size()) {
-      ssize_t n = write(fds[1], data.data() + done, data.size() - done);
-      if (n <= 0) break;
-      done += static_cast<size_t>(n);
-    }
-    close(fds[1]);
-    ResetInputForTests();
-  }
-  ~StdinPipe() {
-    dup2(saved_, 0);
-    close(saved_);
-    ResetInputForTests();
-  }
-  StdinPipe(const StdinPipe&) = delete;
-  StdinPipe& operator=(const StdinPipe&) = delete;
-
- private:
-  int saved_ = -1;
-};
-
-// A pipe on file descriptor 0 whose writing end stays open: input arrives
-// when the test writes it, and the reader sees no end of input until Close.
+// The writing end stays open: input arrives when the test writes it, and the
+// reader sees no end of input until Close.
 class StdinFeed {
  public:
   StdinFeed() {
@@ -63,9 +33,8 @@ class StdinFeed {
   StdinFeed& operator=(const StdinFeed&) = delete;
 
   void Write(const std::string& data) {
-    size_t done = 0;
-    while (write_ >= 0 && done < data.size()) {
-      ssize_t n = write(write_, data.data() + done, data.size() - done);
+    for (size_t done = 0; write_ >= 0 && done < data.size();) {
+      const ssize_t n = write(write_, data.data() + done, data.size() - done);
       if (n <= 0) break;
       done += static_cast<size_t>(n);
     }
@@ -78,6 +47,14 @@ class StdinFeed {
  private:
   int saved_ = -1;
   int write_ = -1;
+};
+
+// The whole input at once, then its end; data must fit in the pipe's buffer (64 KiB on Linux).
+struct StdinPipe : StdinFeed {
+  explicit StdinPipe(const std::string& data) {
+    Write(data);
+    Close();
+  }
 };
 
 }  // namespace vtest
