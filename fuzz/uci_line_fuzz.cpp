@@ -15,7 +15,7 @@ EngineSettings AfterHandshake;
 uint32_t HandshakeHashBytes = 0;
 
 void BackToTheHandshake() {
-  if (Settings.Strength != AfterHandshake.Strength) ScaleEvalTables(AfterHandshake.Strength);
+  if (EvalConfig.Strength != AfterHandshake.Strength) ScaleEvalTables(AfterHandshake.Strength);
   Settings = AfterHandshake;
   if (Tables.HashBytes != HandshakeHashBytes) AllocateHashTables(16);
   ClearPendingLines();

@@ -84,15 +84,15 @@ void Quit() {
 }
 
 void TakeBackOne() {
-  Game.GameMoveCount = ReplayGame(Game.GameMoveCount - 1);
+  History.GameMoveCount = ReplayGame(History.GameMoveCount - 1);
   RecomputeKeys();
   if (!Game.AnalyzeMode) GiveMoveToHuman();
 }
 
 void StepForwardOne() {
-  int target = Game.GameMoveCount + 1;
+  int target = History.GameMoveCount + 1;
   if (target > MAX_GAME_MOVES) target = MAX_GAME_MOVES;
-  Game.GameMoveCount = ReplayGame(target);
+  History.GameMoveCount = ReplayGame(target);
   RecomputeKeys();
   GiveMoveToHuman();
 }
@@ -156,7 +156,7 @@ void StartNewGame() {
   Srch.Nps = 20000;
   Srch.SearchCount = 0;
   Srch.PreviousScore = 0;
-  Game.HasSetupStart = false;
+  History.HasSetupStart = false;
   NewGame();
   Game.ForceMode = 0;
   Game.PonderingNow = 0;
@@ -164,7 +164,7 @@ void StartNewGame() {
   Game.EngineColour = BLACK;
   Game.HumanColour = WHITE;
   Ev.LazyMargin = LAZY_MARGIN_START;
-  Game.GameMoveCount = 0;
+  History.GameMoveCount = 0;
   Tree.MoveAtPly[1] = 0;  // no move leads to the new start
   Game.OutOfBook = 0;
   ClearFixedLimits();
@@ -266,11 +266,11 @@ void RefuseMove(const char* raw) {
 bool AcceptMove(const char* line, const char* raw) {
   if (!LooksLikeMove(line)) return false;
   Move move = MoveFromText(line);
-  if (Game.GameMoveCount >= MAX_GAME_MOVES || move == 0 || !IsLegalGameMove(move)) {
+  if (History.GameMoveCount >= MAX_GAME_MOVES || move == 0 || !IsLegalGameMove(move)) {
     RefuseMove(raw);
     return false;
   }
-  Game.GameMoves[Game.GameMoveCount] = move;
+  Game.GameMoves[History.GameMoveCount] = move;
   Game.CurrentMove = move;
   return true;
 }
@@ -280,7 +280,7 @@ void SetMemory(const char* line) {
   const char* p = line;
   SkipWord(p);
   int32_t mb;
-  if (ScanInt(p, mb) && mb > 0) ResizeTablesKeepingGame(mb);
+  if (ScanInt(p, mb) && mb > 0) ResizeTables(mb, true);
 }
 
 // "option NAME=VALUE", from the line as typed: names keep their capitals.
@@ -349,7 +349,7 @@ bool Execute(const char* line, const char* raw) {
     return false;
   }
   if (is("back") || is("undo") || is("undo\n") || is("retake") || is("retake\n") || is("back\n")) {
-    if (Game.GameMoveCount > 0) {
+    if (History.GameMoveCount > 0) {
       TakeBackOne();
       if (Game.AnalyzeMode) return true;
     }
@@ -365,7 +365,7 @@ bool Execute(const char* line, const char* raw) {
   }
   // forward and save are typed by a person, with a line end.
   if (is("forward") || is("forward\n")) {
-    if (Game.GameMoveCount != 0) StepForwardOne();
+    if (History.GameMoveCount != 0) StepForwardOne();
     return false;
   }
   if (is("new") || is("new\n")) {
@@ -401,8 +401,8 @@ bool Execute(const char* line, const char* raw) {
     return false;
   }
   if (is("remove\n") || is("remove")) {
-    if (Game.GameMoveCount >= 2) {
-      Game.GameMoveCount -= 2;
+    if (History.GameMoveCount >= 2) {
+      History.GameMoveCount -= 2;
       RebuildPosition();
     }
     return false;
@@ -422,7 +422,7 @@ bool Execute(const char* line, const char* raw) {
     return false;
   }
   if (is("testepd\n") || is("testepd")) {
-    RunEpdTest();
+    RunEngineEpdTest();
     return false;
   }
   if (StartsWith(line, "time")) {
@@ -464,11 +464,11 @@ bool Execute(const char* line, const char* raw) {
     return false;
   }
   if (FirstWordIs(line, "post")) {
-    Srch.ThinkingOutput = true;
+    Clock.ThinkingOutput = true;
     return false;
   }
   if (FirstWordIs(line, "nopost")) {
-    Srch.ThinkingOutput = false;
+    Clock.ThinkingOutput = false;
     return false;
   }
   if (FirstWordIs(line, "memory")) {

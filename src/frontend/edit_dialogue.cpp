@@ -24,9 +24,9 @@ void FinishEdit(int rememberedSide) {
   RecomputeCastleRights();
   Pos.EnPassantBB = 0;
   RecomputeKeys();
-  Game.GameMoveCount = 0;
+  History.GameMoveCount = 0;
   Tree.MoveAtPly[1] = 0;  // no move leads to the new start
-  Game.GameHalfmoveClock = 0;
+  History.GameHalfmoveClock = 0;
   AdvanceSearchAge();
   std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
   std::memset(Srch.Killer1, 0, sizeof Srch.Killer1);
@@ -39,8 +39,8 @@ void FinishEdit(int rememberedSide) {
   Pos.ImbalanceKey = ComputeImbalanceKey();
   ResetGameChat();
   Pos.SideToMove = static_cast<uint8_t>(rememberedSide);
-  Game.HasSetupStart = true;
-  Game.StartHalfmoveClock = 0;
+  History.HasSetupStart = true;
+  History.StartHalfmoveClock = 0;
   Game.GameEnded = false;
   SaveStartPosition();
   Game.OutOfBook = 1;

@@ -6,6 +6,7 @@
 
 #include "eval/eval.h"
 #include "frontend/frontend.h"
+#include "frontend/game_record.h"
 #include "position/position.h"
 #include "search/search.h"
 
@@ -25,26 +26,26 @@ struct EngineOption {
 
 int Clamp(int64_t v, int low, int high) { return static_cast<int>(v < low ? low : v > high ? high : v); }
 
-void SetMultiPv(int v) { Settings.MultiPvCount = v; }
-void SetHash(int mb) { ResizeTablesKeepingGame(mb); }
+void SetMultiPv(int v) { SearchConfig.MultiPvCount = v; }
+void SetHash(int mb) { ResizeTables(mb, true); }
 void ClearHash(int) { ClearHashTables(); }
 // No positional knowledge at all is not offered: 0 means 1 percent.
 void SetStrength(int v) {
-  Settings.Strength = v == 0 ? 1 : v;
-  ScaleEvalTables(Settings.Strength);
+  EvalConfig.Strength = v == 0 ? 1 : v;
+  ScaleEvalTables(EvalConfig.Strength);
 }
-int CurrentStrength() { return Settings.Strength; }
+int CurrentStrength() { return EvalConfig.Strength; }
 // The handshake takes the UCI figure; the tables keep the scaling option.txt
 // gave them until the option is set.
-void ResetStrength() { Settings.Strength = 100; }
-void SetFutility(int v) { Settings.FutilityEnabled = v != 0; }
-int CurrentFutility() { return Settings.FutilityEnabled ? 1 : 0; }
-void ResetFutility() { Settings.FutilityEnabled = true; }
-void SetTactical(int v) { Settings.TacticalFactor = v; }
-int CurrentTactical() { return Clamp(Settings.TacticalFactor, 0, 60); }
-void ResetTactical() { Settings.TacticalFactor = 30; }
-void SetAnalyse(int v) { Settings.AnalyseOption = v != 0; }
-void ResetAnalyse() { Settings.AnalyseOption = false; }
+void ResetStrength() { EvalConfig.Strength = 100; }
+void SetFutility(int v) { SearchConfig.FutilityEnabled = v != 0; }
+int CurrentFutility() { return SearchConfig.FutilityEnabled ? 1 : 0; }
+void ResetFutility() { SearchConfig.FutilityEnabled = true; }
+void SetTactical(int v) { SearchConfig.TacticalFactor = v; }
+int CurrentTactical() { return Clamp(SearchConfig.TacticalFactor, 0, 60); }
+void ResetTactical() { SearchConfig.TacticalFactor = 30; }
+void SetAnalyse(int v) { SearchConfig.AnalyseOption = v != 0; }
+void ResetAnalyse() { SearchConfig.AnalyseOption = false; }
 void SetOverhead(int v) { Settings.MoveOverheadMs = v; }
 void ResetOverhead() { Settings.MoveOverheadMs = 50; }
 void SetOwnBook(int v) { Settings.OwnBook = v != 0; }
@@ -161,18 +162,4 @@ bool SetXboardOption(const char* text) {
   if (!WordToInt(v, static_cast<int>(vEnd - v), n)) return false;
   Apply(*o, o->Type == OPTION_CHECK ? (n != 0) : Clamp(n, o->Min, o->Max));
   return true;
-}
-
-// Resizing re-initialises every table and sets up a new game; the position
-// and the game record stay as they were, so board, record and repetition
-// history keep agreeing.
-void ResizeTablesKeepingGame(int totalMb) {
-  static HashKey keyHistory[KEY_HISTORY_SIZE];
-  const PositionRecord position = Pos;
-  const int16_t halfmoveClock = Game.GameHalfmoveClock;
-  std::memcpy(keyHistory, Game.KeyHistory, sizeof keyHistory);
-  AllocateHashTables(totalMb);
-  Pos = position;
-  Game.GameHalfmoveClock = halfmoveClock;
-  std::memcpy(Game.KeyHistory, keyHistory, sizeof keyHistory);
 }

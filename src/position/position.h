@@ -160,47 +160,21 @@ struct TreeRecord {
 };
 extern TreeRecord Tree;
 
-// The game: its moves from the start position, the keys met, the set-up start
-// and the flags of the front end that the search reads.
+// The game as the position layer sees it: the keys met (the repetition test
+// reads them), the fifty-move count, and the start a new game returns to.
+// Written by the front end's game routines (moves, set-up, new game); a search
+// writes KeyHistory only beyond GameMoveCount, for the line it is in.
 constexpr int MAX_GAME_MOVES = 2048;
 constexpr int KEY_HISTORY_SIZE = MAX_GAME_MOVES + PLY_SLOTS + 2;
-constexpr int PENDING_LINES = 32;
-constexpr int PENDING_LINE_SIZE = 256;  // at most 254 characters and the line end
-struct GameRecord {
-  Move GameMoves[MAX_GAME_MOVES];
+struct GameHistoryRecord {
   int GameMoveCount;
   HashKey KeyHistory[KEY_HISTORY_SIZE];
   int16_t GameHalfmoveClock;
   PositionRecord StartPosition;
   bool HasSetupStart;
   int16_t StartHalfmoveClock;  // halfmove clock of a set-up start (its FEN's counter)
-
-  int EngineColour;      // 1 White, 0 Black
-  int HumanColour;
-  int ForceMode;
-  int AnalyzeMode;
-  int QuitRequested;
-  uint8_t PonderEnabled;
-  uint8_t PonderingNow;
-  uint8_t GameOverMark;  // 9 = the engine has resigned
-  bool GameEnded;        // the interface sent "result": no play until a new game or set-up
-  uint8_t ResignCount;
-  uint8_t OutOfBook;
-  uint8_t IncrementMode;
-  // Lines read while a search ran: PendingInput is the last one read (the
-  // one that stopped the search, if one did); every line that still has to
-  // be executed waits in PendingLines, oldest first, for the command loop.
-  char PendingInput[PENDING_LINE_SIZE];
-  char PendingLines[PENDING_LINES][PENDING_LINE_SIZE];
-  int PendingHead;
-  int PendingCount;
-  bool EndOfInputSeen;   // a search met the end of input and queued a "quit"
-  char PonderReplyText[8];  // the predicted reply as the opponent would send it: "e7e8q\n"
-  Move CurrentMove;      // the move the game loop plays next; 0 for none
-  FILE* LogFile;         // log.txt: every input line; null when it could not be opened
-  FILE* ErrorFile;       // Error.txt: key-consistency reports; null likewise
 };
-extern GameRecord Game;
+extern GameHistoryRecord History;
 
 // ---------------------------------------------------------------------------
 // Position record operations
@@ -360,6 +334,22 @@ struct MoveGenState {
   uint8_t QuietBucket[6][64];        // by moving type - 1 and destination
 };
 extern MoveGenState Gen;
+
+// What the generators order by besides the moves themselves: killers, history
+// and the last completed line belong to the search, which points these at its
+// own state when it initialises (SetOrderingHints). Until then they point at
+// empty tables, so tools and tests that only generate moves need no search.
+struct OrderingHints {
+  const Move* Killer1;              // by ply
+  const Move* Killer2;              // by ply
+  const uint32_t (*History)[4096];  // by colour value, from + 64 * to
+  const Move* LastLine;             // the last completed line, by ply
+  const Move* RootHashMove;
+};
+extern OrderingHints Hints;
+// Added to the exchange value of a capture in the staged capture lists, so
+// that every capture scores above the quiet moves.
+constexpr int GOOD_CAPTURE = 10000;
 
 void BuildQuietBuckets();
 void GenerateAll();

@@ -26,7 +26,7 @@ class BookFolderTest : public testing::Test {
     ASSERT_NE(getcwd(here, sizeof here), nullptr);
     saved_ = here;
     ASSERT_EQ(chdir(dir_.Path().c_str()), 0);
-    Game.HasSetupStart = false;
+    History.HasSetupStart = false;
     NewGame();
     Tree.Ply = 1;
     Tree.MoveAtPly[1] = 0;
@@ -57,7 +57,7 @@ inline uint32_t BookData(Move move, int weightClass) {
 // Plays coordinate moves from the standard start on the global position, the
 // way a game does (side toggled after each).
 inline void PlayFromStart(const std::vector<std::string>& moves) {
-  Game.HasSetupStart = false;
+  History.HasSetupStart = false;
   NewGame();
   for (const auto& m : moves) {
     Move move = FindGenerated(m);

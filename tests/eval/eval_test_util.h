@@ -15,16 +15,16 @@ namespace evaltest {
 
 // Small tables so that clearing them between positions costs little.
 inline void AllocateSmallTables() {
-  Settings.HashSize = 1u << 20;
-  Settings.EvalHashSize = 64u << 10;
-  Settings.PawnHashSize = 24u * 2048;
+  SearchConfig.HashSize = 1u << 20;
+  SearchConfig.EvalHashSize = 64u << 10;
+  SearchConfig.PawnHashSize = 24u * 2048;
   ASSERT_EQ(AllocateTableBlocks(), 0);
 }
 
 // Compiled-in weights, every start-up table, empty caches, a new game.
 inline void FreshEvaluation() {
   AllocateSmallTables();
-  Game.HasSetupStart = false;
+  History.HasSetupStart = false;
   ResetEvalTables();
   ClearHashTables();
   InitEvalTables();

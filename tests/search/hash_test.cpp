@@ -86,14 +86,14 @@ TEST_F(HashTable, EntryLayoutReplacementAndClearing) {
   AdvanceSearchAge();
   EXPECT_EQ(Srch.SearchAge, 1) << "ages run 1..7, never 0";
   Srch.HistoryTable[WHITE][100] = Srch.Killer1[3] = Srch.Killer2[64] = Srch.PvTable[0][64] = 77;
-  Tables.EvalTable[5] = {1, 2, 3, 4};
-  Tables.PawnTable[6] = {9, 9, 10, 11, {}, {}};
+  EvalCaches.EvalTable[5] = {1, 2, 3, 4};
+  EvalCaches.PawnTable[6] = {9, 9, 10, 11, {}, {}};
   Tables.AlwaysReplaceTable[Tables.HashMask].KeyLow = 1;
   ClearHashTables();
   EXPECT_EQ(deep().DataLow | deep().KeyLow | Tables.AlwaysReplaceTable[Tables.HashMask].KeyLow, 0u);
   EXPECT_EQ(deep().DataHigh, 7u) << "age 7: stale for every search but the seventh";
-  EXPECT_EQ(Tables.EvalTable[5].KeyLow | Tables.EvalTable[5].Score | Tables.PawnTable[6].KeyLow, 0u);
-  EXPECT_EQ(Tables.PawnTable[6].Score, 0);
+  EXPECT_EQ(EvalCaches.EvalTable[5].KeyLow | EvalCaches.EvalTable[5].Score | EvalCaches.PawnTable[6].KeyLow, 0u);
+  EXPECT_EQ(EvalCaches.PawnTable[6].Score, 0);
   EXPECT_EQ(Srch.HistoryTable[WHITE][100] | Srch.Killer1[3] | Srch.Killer2[64] | Srch.PvTable[0][64], 0u);
 }
 
@@ -111,14 +111,14 @@ TEST(HashSizes, RoundingAndTheUciShares) {
                            {0, 1, 3, 2},  {-7, 1, 3, 2},  {1 << 30, 2, 6, 2048}};
   for (const auto& c : shares) {
     EXPECT_EQ(vtest::Printed([&] { SizeHashTables(c[0]); }), sizes(c[1], c[2], c[3])) << c[0];
-    EXPECT_EQ(std::vector<uint32_t>({Settings.EvalHashSize, Settings.PawnHashSize, Settings.HashSize}),
+    EXPECT_EQ(std::vector<uint32_t>({SearchConfig.EvalHashSize, SearchConfig.PawnHashSize, SearchConfig.HashSize}),
               std::vector<uint32_t>({uint32_t(c[1]) << 20, uint32_t(c[2]) << 20, uint32_t(c[3]) << 20})) << c[0];
   }
   EXPECT_EQ(vtest::Printed([] { AllocateHashTables(6); }), sizes(1, 3, 2));
-  EXPECT_EQ(std::vector<uint32_t>({Tables.HashMask, Tables.EvalHashMask, Tables.PawnHashMask}),
+  EXPECT_EQ(std::vector<uint32_t>({Tables.HashMask, EvalCaches.EvalHashMask, EvalCaches.PawnHashMask}),
             std::vector<uint32_t>({(2u << 20) / 32 - 1, (1u << 20) / 16 - 1, (3u << 20) / 24 - 1}));
   EXPECT_EQ(Tables.DepthPreferredTable[Tables.HashMask].DataHigh, 7u) << "the new tables are cleared";
-  EXPECT_EQ(reinterpret_cast<uintptr_t>(Tables.EvalTable) % 16, 0u);
+  EXPECT_EQ(reinterpret_cast<uintptr_t>(EvalCaches.EvalTable) % 16, 0u);
 }
 
 }  // namespace

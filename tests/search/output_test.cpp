@@ -29,7 +29,7 @@ void Line(std::initializer_list<Move> moves) {
 
 // Two MultiPV lines, the first a mate, at this speed in nodes a second.
 void MultiPvLines(int nps) {
-  Settings.MultiPvCount = 2;
+  SearchConfig.MultiPvCount = 2;
   Srch.Nps = nps;
   MultiPv.MultiPvLine[1] = {7, 9990, E2E4, {E7E5, G1F3, 0}};
   MultiPv.MultiPvLine[2] = {7, 15, G1F3, {0}};

@@ -13,37 +13,37 @@
 namespace searchtest {
 
 inline void AllocateSmallTables() {
-  Settings.HashSize = 1u << 20;
-  Settings.EvalHashSize = 256u << 10;
-  Settings.PawnHashSize = 24u * 4096;
+  SearchConfig.HashSize = 1u << 20;
+  SearchConfig.EvalHashSize = 256u << 10;
+  SearchConfig.PawnHashSize = 24u * 4096;
   ASSERT_EQ(AllocateTableBlocks(), 0);
 }
 
 // The UCI defaults for the settings the search reads.
 inline void UciSettings() {
-  Settings.FutilityEnabled = true;
-  Settings.TacticalFactor = 30;
-  Settings.Strength = 100;
-  Settings.MultiPvCount = 1;
+  SearchConfig.FutilityEnabled = true;
+  SearchConfig.TacticalFactor = 30;
+  EvalConfig.Strength = 100;
+  SearchConfig.MultiPvCount = 1;
   Settings.XboardOutput = 0;
   Settings.ChatMode = false;
-  Settings.Quantization = false;
-  Settings.QuickPv = false;
-  Settings.AnalyseOption = false;
+  SearchConfig.Quantization = false;
+  SearchConfig.QuickPv = false;
+  SearchConfig.AnalyseOption = false;
 }
 
 inline void SilentFixedDepth() {
-  Srch.FixedDepth = true;
-  Srch.InputPollingAllowed = false;
-  Srch.ThinkingOutput = false;
-  Srch.UciInfinite = Srch.UciPonder = Srch.TestSuiteRunning = false;
+  Clock.FixedDepth = true;
+  Clock.InputPollingAllowed = false;
+  Clock.ThinkingOutput = false;
+  Clock.UciInfinite = Clock.UciPonder = Clock.TestSuiteRunning = false;
   Game.PonderingNow = 0;
   Game.AnalyzeMode = 0;
 }
 
 // A new game for the search, then the position (false when SetupFen refuses it).
 inline bool NewSearchPosition(const std::string& fen) {
-  Game.HasSetupStart = false;
+  History.HasSetupStart = false;
   ResetSearchForNewGame();
   return SetupFen(("position fen " + fen).c_str(), 2, false);
 }
@@ -58,7 +58,7 @@ class SearchTest : public ::testing::Test {
     AllocateSmallTables();
     UciSettings();
     SilentFixedDepth();
-    Game.HasSetupStart = false;
+    History.HasSetupStart = false;
     ResetEvalTables();
     ResetSearchForNewGame();
   }

@@ -20,7 +20,7 @@ class TimeTest : public vtest::EngineTest {
  protected:
   void SetUp() override {
     vtest::EngineTest::SetUp();
-    Srch.FixedDepth = Srch.LowTime = Srch.MoveNowRequested = false;  // left as they are by the fixture
+    Clock.FixedDepth = Srch.LowTime = Srch.MoveNowRequested = false;  // left as they are by the fixture
     Srch.SearchCount = 1;
     Srch.IterationDepth = 5;
     Settings.XboardOutput = 1;
@@ -71,9 +71,9 @@ TEST_F(TimeTest, XboardBudgets) {
     Clock.EngineClock = r.Clock;
     Clock.ClockKnown = r.Known;
     Clock.MoveTimeBudget = r.Control == 'N' || r.Control == 'S' ? r.Budget : 0;
-    Game.GameMoveCount = r.Played;
+    History.GameMoveCount = r.Played;
     Srch.SearchCount = r.Searches;
-    Srch.TestSuiteRunning = r.Control == 'S';
+    Clock.TestSuiteRunning = r.Control == 'S';
     AllocateTimeXboard();
     EXPECT_EQ(Clock.MoveTimeBudget, r.Budget) << r.Name;
   }
@@ -145,8 +145,8 @@ TEST_F(TimeTest, StopRules) {
     Srch.PvTable[0][1] = has("move") ? MakeMoveWord(E2, E4, PAWN) : 0;
     Game.PonderingNow = has("ponder");
     Game.AnalyzeMode = has("analyze");
-    Srch.UciInfinite = has("infinite");
-    Srch.UciPonder = has("uciponder");
+    Clock.UciInfinite = has("infinite");
+    Clock.UciPonder = has("uciponder");
     Clock.NodeLimit = Srch.NodeCount = has("nodes") ? 5000 : 0;
     Elapsed(r.Elapsed);
     EXPECT_EQ(PollStops(!has("outside")), r.Stops) << r.Name;
@@ -220,7 +220,7 @@ TEST_P(SearchInput, Lines) {
   Settings.XboardOutput = !mode("uci");
   Game.PonderingNow = mode("ponder");
   Game.AnalyzeMode = mode("analyze");
-  Srch.UciPonder = mode("uciponder");
+  Clock.UciPonder = mode("uciponder");
   std::strcpy(Game.PonderReplyText, "e7e5\n");
   if (Game.PonderingNow) Clock.MoveTimeBudget = 500;
   if (mode("late")) Elapsed(800);
@@ -236,7 +236,7 @@ TEST_P(SearchInput, Lines) {
   EXPECT_EQ(queued, Lines(c.Queued)) << "the lines left for the command loop";
   std::istringstream after(c.After + (c.After.find("clock=") == std::string::npos ? " clock=100000" : ""));
   const std::map<std::string, int> now = {{"clock", Clock.EngineClock}, {"otim", Clock.OpponentClock},
-      {"budget", Clock.MoveTimeBudget}, {"pondering", Srch.UciPonder || Game.PonderingNow}};
+      {"budget", Clock.MoveTimeBudget}, {"pondering", Clock.UciPonder || Game.PonderingNow}};
   for (std::string word; after >> word;) {
     const std::string key = word.substr(0, word.find('=')), value = word.substr(word.find('=') + 1);
     if (key == "pending") { EXPECT_EQ(Game.PendingInput, value + "\n"); }

@@ -1,3 +1,0 @@
-#include "search/search.h"
-
-TimeControlState Clock;
