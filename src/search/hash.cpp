@@ -238,6 +238,7 @@ bool AllocateHashTables(int totalMb) {
     WaitKey();
     return false;
   }
+  ResetTranspositionTables();
   ClearHashTables();
   return true;
 }

@@ -38,14 +38,12 @@ void FreshEngine() {
   SearchConfig.AnalyseOption = false;
   Settings.OwnBook = true;
   Settings.MoveOverheadMs = 0;
+  Game = GameRecord{};
+  History = GameHistoryRecord{};
+  Clock = Limits = SearchLimits{};
   Clock.FixedDepth = true;
-  Clock.InputPollingAllowed = false;
-  Clock.ThinkingOutput = false;
-  Clock.UciInfinite = Clock.UciPonder = Clock.TestSuiteRunning = false;
   Book.BookLoaded = 0;
   Book.RecordCount = 0;
-  Game = GameRecord{};
-  Clock = TimeControlState{};
   Tree.Ply = 1;
   ResetEvalTables();
   ResetSearchForNewGame();  // every start-up table, a new game, empty tables
@@ -97,7 +95,7 @@ std::string Coord(Move move) { return MoveToCoordString(move); }
 
 SearchResult SearchDepth(int depth) {
   Tree.Ply = 1;
-  const int score = Think(1, depth);
+  const int score = SearchFromFrontEnd(1, depth);
   return {Srch.PvTable[0][1], Srch.PvTable[0][2], score, static_cast<long long>(Srch.NodeCount)};
 }
 
