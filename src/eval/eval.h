@@ -127,6 +127,7 @@ extern EvalSettings EvalConfig;
 // ---------------------------------------------------------------------------
 // Scratch state of the evaluation (one call at a time) and the lazy margin.
 // ---------------------------------------------------------------------------
+// Written only by the evaluation (the lazy margin also by the new-game reset).
 struct EvalState {
   int32_t LazyMargin;          // 200 at a new game, grows to the largest swing seen
   uint8_t UnstoppablePasser;

@@ -146,16 +146,11 @@ void SetDepthLimit(const char* line) {
 }
 
 void StartNewGame() {
-  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
+  ResetSearchCounters();
   ResetGameChat();
   std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
-  Game.GameOverMark = 0;
+  StartGameRecord();
   Game.GameEnded = false;
-  Game.ResignCount = 0;
-  Srch.DepthHint = 0;
-  Srch.Nps = 20000;
-  Srch.SearchCount = 0;
-  Srch.PreviousScore = 0;
   History.HasSetupStart = false;
   NewGame();
   Game.ForceMode = 0;
@@ -164,8 +159,6 @@ void StartNewGame() {
   Game.EngineColour = BLACK;
   Game.HumanColour = WHITE;
   Ev.LazyMargin = LAZY_MARGIN_START;
-  History.GameMoveCount = 0;
-  Tree.MoveAtPly[1] = 0;  // no move leads to the new start
   Game.OutOfBook = 0;
   ClearFixedLimits();
 }

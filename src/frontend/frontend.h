@@ -32,6 +32,9 @@ void StartEngine();
 // yet, a new game position, the transposition table and caches emptied, the
 // book loaded again (which undoes book learning).
 void ResetTablesAndBook();
+// What every new game record starts with (xboard "new", the game loop's
+// start, an edited board): no moves, no move into the start, no resignation.
+void StartGameRecord();
 // The sizes of a UCI total in megabytes (printed), the tables allocated and
 // set up as for a new game. A failed allocation keeps the tables and sizes in
 // use. With keepGame the position, the game record and its repetition

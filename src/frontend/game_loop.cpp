@@ -59,24 +59,17 @@ void StartGameLoop() {
   Clock.UciInfinite = false;
   Clock.UciPonder = false;
   Game.OutOfBook = 0;
-  Srch.DepthHint = 0;
   Game.IncrementMode = 0;
-  Game.GameOverMark = 0;
-  Game.ResignCount = 0;
   Game.PonderEnabled = 1;
   History.GameHalfmoveClock = 0;
   Srch.SearchAge = 0;
-  Srch.SearchCount = 0;
-  Srch.PreviousScore = 0;
   Clock.TestSuiteRunning = false;
   ClearHashTables();
   Game.AnalyzeMode = 0;
   Game.QuitRequested = 0;
   History.HasSetupStart = false;
   Ev.LazyMargin = LAZY_MARGIN_START;
-  Srch.Nps = 20000;
-  Srch.NpsQuarter = 10000000;
-  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
+  ResetSearchCounters();
   std::memset(History.KeyHistory, 0, sizeof History.KeyHistory);
   Clock.MoveTimeBudget = 2000;
   Clock.ClockKnown = false;
@@ -84,7 +77,7 @@ void StartGameLoop() {
   Clock.DepthLimit = 0;
   Pos.EnPassantBB = 0;
   StartEngine();  // every table, a new game, empty tables and the book
-  History.GameMoveCount = 0;
+  StartGameRecord();
   Game.EngineColour = BLACK;
   Game.HumanColour = WHITE;
   Pos.SideToMove = WHITE;
@@ -93,7 +86,6 @@ void StartGameLoop() {
   std::memset(Game.GameMoves, 0, sizeof Game.GameMoves);
   std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
   Game.CurrentMove = 0;
-  Tree.MoveAtPly[1] = 0;
   ClearPendingLines();
   Game.EndOfInputSeen = false;
   // Real play: the search watches the clock and the input and reports.

@@ -49,6 +49,13 @@ void ResetTablesAndBook() {
   LoadBook();
 }
 
+void StartGameRecord() {
+  Game.GameOverMark = 0;
+  Game.ResignCount = 0;
+  History.GameMoveCount = 0;
+  Tree.MoveAtPly[1] = 0;  // no move leads to the new start
+}
+
 void StartEngine() { ResetTablesAndBook(); }
 
 // With keepGame the position, the game record and its repetition history

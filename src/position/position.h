@@ -122,6 +122,8 @@ extern const int PieceUnitsOf[8];      // 0 0 3 3 5 9 0 0
 // ---------------------------------------------------------------------------
 // The position record
 // ---------------------------------------------------------------------------
+// Written by make/unmake (the search and the front end's game moves) and by
+// the set-up routines (new game, FEN, edit); everything else reads it.
 struct PositionRecord {
   uint8_t Board[64];           // PieceCode of each square
   Bitboard PieceBB[12];        // White P N B R Q K, Black P N B R Q K
@@ -150,6 +152,8 @@ extern PositionRecord Pos;
 // Per-ply bookkeeping of the current line. The root of a search is ply 1 and
 // Ply stays 1 outside a search. Arrays are written one ply ahead, and a node at
 // ply 63 still makes moves, so they hold index 64 (and one spare).
+// Written by whoever makes moves on the board: the search inside a search,
+// the front end's game replay outside one.
 constexpr int MAX_PLY = 64;
 constexpr int PLY_SLOTS = MAX_PLY + 2;
 struct TreeRecord {

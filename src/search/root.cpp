@@ -616,18 +616,22 @@ int Iterate(int depthHint, int maxDepth) {
 
 }  // namespace
 
-void ResetSearchForNewGame() {
-  Srch.SearchAge = 0;
+void ResetSearchCounters() {
+  Srch.DepthHint = 0;
   Srch.SearchCount = 0;
   Srch.PreviousScore = 0;
-  Srch.LastRootScore = 0;
-  Srch.DepthHint = 0;
-  Srch.Nps = 20000;
+  Srch.Nps = START_NPS;
   Srch.NpsQuarter = 10000000;
+  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
+}
+
+void ResetSearchForNewGame() {
+  ResetSearchCounters();
+  Srch.SearchAge = 0;
+  Srch.LastRootScore = 0;
   Srch.RootBestMove = Srch.RootHashMove = 0;
   Srch.RootLegalMoves = 0;
   std::memset(Srch.PvTable, 0, sizeof Srch.PvTable);
-  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
   std::memset(History.KeyHistory, 0, sizeof History.KeyHistory);
   std::memset(&MultiPv, 0, sizeof MultiPv);
   ClearHashTables();

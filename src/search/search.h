@@ -41,6 +41,8 @@ struct HashEntry {
 };
 static_assert(sizeof(HashEntry) == 16);
 
+// Written by the allocation and clearing routines below and by the search's
+// probes and stores.
 // The four table blocks (the evaluation caches' blocks among them; their
 // bases go to EvalCaches) and the usable, 16-byte aligned bases inside them.
 struct HashTableSet {
@@ -107,6 +109,9 @@ constexpr int PV_SIZE = 65;
 // Longest expected answer of the test suite, in characters.
 constexpr int SOLUTION_MAX = 19;
 
+// The search's own state. Written by the search; the front end reads the
+// result (the line, the counters) and resets the per-game part through
+// ResetSearchCounters / ResetSearchForNewGame.
 struct SearchState {
   int64_t StartSeconds;  // calendar seconds at the start of the current search
   int64_t StartTicks;    // millisecond ticks at the start of the current search
@@ -184,6 +189,7 @@ struct MultiPvRecord {
   Move Rest[MULTI_PV_LINE];
 };
 // Records 1..MultiPvCount, and one spare after the last; index 0 is unused.
+// Written by the root search; the reporters read it.
 struct MultiPvState {
   MultiPvRecord MultiPvLine[MAX_MULTI_PV + 2];
   int WorstMultiPvScore;
@@ -350,6 +356,10 @@ void FormatRootMove(Move move, char* text);
 // search age and counters, the lazy margin. The same position searched with
 // the same settings after this gives the same nodes and the same move.
 void ResetSearchForNewGame();
+// The part of it that every new game shares, whatever else it resets: the
+// counters kept between searches, the speed estimate and the history.
+constexpr int32_t START_NPS = 20000;
+void ResetSearchCounters();
 // The tables' part of it: every start-up table built (where not yet), a new
 // game position, the transposition table, caches, key history and history
 // counters emptied. The front end adds the book.
