@@ -86,7 +86,7 @@ int main() {
     return 1;
   }
   ClearHashTables();
-  InitEvalTables();
+  StartEngine();
   Tree.Ply = 1;
 
   std::vector<PositionRecord> positions;

@@ -149,16 +149,16 @@ bool InCheck() { return IsAttacked(Pos.KingSquare[Pos.SideToMove], Pos.SideToMov
 
 // The budget the engine gives itself for this move, by its own rule.
 int EngineBudget(const Control& c, int64_t clockMs, int engineSearches) {
-  Clock = TimeControlState{};
-  Clock.EngineClock = static_cast<int32_t>(clockMs / 10);
-  Clock.ClockKnown = true;
-  Clock.LevelMoves = c.LevelMoves;
-  Clock.LevelMoveTime = c.LevelMoveTime;
-  Game.IncrementMode = static_cast<uint8_t>(c.IncrementMode);
+  Limits = SearchLimits{};
+  Limits.EngineClock = static_cast<int32_t>(clockMs / 10);
+  Limits.ClockKnown = true;
+  Limits.LevelMoves = c.LevelMoves;
+  Limits.LevelMoveTime = c.LevelMoveTime;
+  Limits.IncrementMode = c.IncrementMode != 0;
   Srch.SearchCount = engineSearches;
-  Clock.TestSuiteRunning = false;
+  Limits.TestSuiteRunning = false;
   AllocateTimeXboard();
-  return Clock.MoveTimeBudget;
+  return Limits.MoveTimeBudget;
 }
 
 struct Totals {
@@ -307,7 +307,7 @@ int main(int argc, char** argv) {
   SearchConfig.EvalHashSize = 1u << 18;
   SearchConfig.PawnHashSize = 24u * 4096;
   if (AllocateTableBlocks() != 0) return 2;
-  InitEvalTables();
+  StartEngine();
 
   char folder[] = "/tmp/vessik-timebench-XXXXXX";
   if (!mkdtemp(folder)) return 2;

@@ -430,8 +430,11 @@ namespace {
 SearchReporter Silent;
 SearchReporter* Reporter = &Silent;
 
-// The clock fields that the rules of a search change, back to the caller.
+// The fields that the rules of a search change (the clock, and a ponder
+// search that became a real one), back to the caller.
 void GiveBackClock(SearchLimits& limits) {
+  limits.PonderingNow = Limits.PonderingNow;
+  limits.UciPonder = Limits.UciPonder;
   limits.MoveTimeBudget = Limits.MoveTimeBudget;
   limits.EngineClock = Limits.EngineClock;
   limits.OpponentClock = Limits.OpponentClock;

@@ -201,7 +201,7 @@ extern MultiPvState MultiPv;
 // ---------------------------------------------------------------------------
 // A search's limits (all times in centiseconds). The front end fills one and
 // hands it to Think; the search works on its own copy (Limits) and gives back
-// the clock fields its rules changed. All switches off is what tools and
+// the fields its rules changed (GiveBackClock). All switches off is what tools and
 // tests want: a silent search to a fixed depth.
 struct SearchLimits {
   int32_t MoveTimeBudget;  // budget of the current move
@@ -332,8 +332,9 @@ int HeavyCheckProbe(int alpha);
 bool IsDraw();
 
 // Iterative deepening: the engine's search entry. Returns the score; the move
-// to play is PvTable[0][1], the expected reply PvTable[0][2]. The clock fields
-// the search changed (budget, clock) are written back to limits.
+// to play is PvTable[0][1], the expected reply PvTable[0][2]. The fields the
+// search changed (budget, clock, the end of pondering) are written back to
+// limits.
 int Think(SearchLimits& limits, SearchReporter& reporter);
 // A short root search for the opponent's most likely reply, silent and
 // without polling, to `depth` (1/60 ply); the position is left as it was.
