@@ -220,9 +220,9 @@ void RecomputeKeys();
 void BuildMoveKeys();
 
 // ---------------------------------------------------------------------------
-// Attack detection: tables built once at start-up (InitEvalTables calls the
-// builders in its fixed order; InitAttackTables builds them all for tools and
-// tests), sliding lookups over the rotated and diagonal occupancy bytes.
+// Attack detection: tables built once at start-up (InitAttackTables builds
+// them all, once; the evaluation's start-up calls it), sliding lookups over
+// the rotated and diagonal occupancy bytes.
 // ---------------------------------------------------------------------------
 struct AttackTableSet {
   Bitboard KnightAttacks[64];
