@@ -50,14 +50,14 @@ bool PlayRandomMove(std::mt19937& random) {
 }
 
 void ForgetCachedScores() {
-  EvalHashEntry& e = Tables.EvalTable[KeyLow(Pos.Key) & Tables.EvalHashMask];
+  EvalHashEntry& e = EvalCaches.EvalTable[KeyLow(Pos.Key) & EvalCaches.EvalHashMask];
   e.KeyLow = e.KeyHigh = 0;
-  PawnHashEntry& p = Tables.PawnTable[KeyLow(Pos.PawnKey) & Tables.PawnHashMask];
+  PawnHashEntry& p = EvalCaches.PawnTable[KeyLow(Pos.PawnKey) & EvalCaches.PawnHashMask];
   p.KeyLow = p.KeyHigh = 0;
 }
 
 void ForgetCachedScore() {
-  EvalHashEntry& e = Tables.EvalTable[KeyLow(Pos.Key) & Tables.EvalHashMask];
+  EvalHashEntry& e = EvalCaches.EvalTable[KeyLow(Pos.Key) & EvalCaches.EvalHashMask];
   e.KeyLow = e.KeyHigh = 0;
 }
 
@@ -78,15 +78,15 @@ double EvaluationsPerSecond(const std::vector<PositionRecord>& positions, int ro
 }  // namespace
 
 int main() {
-  Settings.HashSize = 4u << 20;
-  Settings.EvalHashSize = 2u << 20;
-  Settings.PawnHashSize = RoundTableBytes(3u << 20, sizeof(PawnHashEntry));
+  SearchConfig.HashSize = 4u << 20;
+  SearchConfig.EvalHashSize = 2u << 20;
+  SearchConfig.PawnHashSize = RoundTableBytes(3u << 20, sizeof(PawnHashEntry));
   if (AllocateTableBlocks() != 0) {
     std::printf("cannot allocate the tables\n");
     return 1;
   }
   ClearHashTables();
-  InitEvalTables();
+  StartEngine();
   Tree.Ply = 1;
 
   std::vector<PositionRecord> positions;

@@ -149,16 +149,16 @@ bool InCheck() { return IsAttacked(Pos.KingSquare[Pos.SideToMove], Pos.SideToMov
 
 // The budget the engine gives itself for this move, by its own rule.
 int EngineBudget(const Control& c, int64_t clockMs, int engineSearches) {
-  Clock = TimeControlState{};
-  Clock.EngineClock = static_cast<int32_t>(clockMs / 10);
-  Clock.ClockKnown = true;
-  Clock.LevelMoves = c.LevelMoves;
-  Clock.LevelMoveTime = c.LevelMoveTime;
-  Game.IncrementMode = static_cast<uint8_t>(c.IncrementMode);
+  Limits = SearchLimits{};
+  Limits.EngineClock = static_cast<int32_t>(clockMs / 10);
+  Limits.ClockKnown = true;
+  Limits.LevelMoves = c.LevelMoves;
+  Limits.LevelMoveTime = c.LevelMoveTime;
+  Limits.IncrementMode = c.IncrementMode != 0;
   Srch.SearchCount = engineSearches;
-  Srch.TestSuiteRunning = false;
+  Limits.TestSuiteRunning = false;
   AllocateTimeXboard();
-  return Clock.MoveTimeBudget;
+  return Limits.MoveTimeBudget;
 }
 
 struct Totals {
@@ -175,9 +175,9 @@ struct Totals {
 void PlayGame(int number, Player players[2], int engineSide, const Control& control, Totals& t) {
   // players[0] is the engine, players[1] the opponent; side: 1 White, 0 Black.
   NewGame();
-  Game.HasSetupStart = false;
-  Game.GameMoveCount = 0;
-  Game.GameHalfmoveClock = 0;
+  History.HasSetupStart = false;
+  History.GameMoveCount = 0;
+  History.GameHalfmoveClock = 0;
   Game.ForceMode = 1;
   Game.PonderingNow = 0;
   Game.AnalyzeMode = 1;  // the referee's board announces nothing
@@ -282,7 +282,7 @@ void PlayGame(int number, Player players[2], int engineSide, const Control& cont
   (score == 2 ? t.Wins : score == 1 ? t.Draws : t.Losses)++;
   std::printf("game %2d  %-20s engine %s  %-7s  %-40s  plies %3d  longest/budget %.2f  engine clock left %.2f s\n",
               number, control.Level, engineWhite ? "white" : "black", result.c_str(), reason.c_str(),
-              Game.GameMoveCount, gameWorstRatio, clock[0] / 1000.0);
+              History.GameMoveCount, gameWorstRatio, clock[0] / 1000.0);
   std::fflush(stdout);
 }
 
@@ -303,11 +303,11 @@ int main(int argc, char** argv) {
   const char* enginePath = std::getenv("VESSIK") ? std::getenv("VESSIK") : VESSIK_ENGINE_PATH;
   signal(SIGPIPE, SIG_IGN);
 
-  Settings.HashSize = 1u << 20;
-  Settings.EvalHashSize = 1u << 18;
-  Settings.PawnHashSize = 24u * 4096;
+  SearchConfig.HashSize = 1u << 20;
+  SearchConfig.EvalHashSize = 1u << 18;
+  SearchConfig.PawnHashSize = 24u * 4096;
   if (AllocateTableBlocks() != 0) return 2;
-  InitEvalTables();
+  StartEngine();
 
   char folder[] = "/tmp/vessik-timebench-XXXXXX";
   if (!mkdtemp(folder)) return 2;

@@ -16,5 +16,5 @@ int main(int argc, char** argv) {
   int depth = argc > 1 ? std::atoi(argv[1]) : BENCH_DEPTH;
   if (depth < 1 || depth > 60) depth = BENCH_DEPTH;
   std::printf("Bench: %d positions, depth %d\n", BenchPositionCount(), depth);
-  return RunBench(depth, true).Nodes > 0 ? 0 : 1;
+  return RunEngineBench(depth, true).Nodes > 0 ? 0 : 1;
 }

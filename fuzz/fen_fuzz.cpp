@@ -36,7 +36,7 @@ void CheckConsistent() {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
   vfuzz::QuietEngine();
-  InitEvalTables();
+  StartEngine();
   return 0;
 }
 

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "eval/eval.h"
+#include "frontend/game_record.h"
 #include "frontend/uci_internal.h"
 #include "fuzz_support.h"
 #include "position/position.h"
@@ -12,12 +13,16 @@
 namespace {
 
 EngineSettings AfterHandshake;
+SearchSettings SearchAfterHandshake;
+EvalSettings EvalAfterHandshake;
 uint32_t HandshakeHashBytes = 0;
 
 void BackToTheHandshake() {
-  if (Settings.Strength != AfterHandshake.Strength) ScaleEvalTables(AfterHandshake.Strength);
+  if (EvalConfig.Strength != EvalAfterHandshake.Strength) ScaleEvalTables(EvalAfterHandshake.Strength);
   Settings = AfterHandshake;
-  if (Tables.HashBytes != HandshakeHashBytes) AllocateHashTables(16);
+  SearchConfig = SearchAfterHandshake;
+  EvalConfig = EvalAfterHandshake;
+  if (Tables.HashBytes != HandshakeHashBytes) ResizeTables(16, false);
   ClearPendingLines();
   Game.EndOfInputSeen = false;
   Game.QuitRequested = 0;
@@ -30,6 +35,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   vfuzz::QuietEngine();
   vfuzz::RunGameLoop("uci\n");
   AfterHandshake = Settings;
+  SearchAfterHandshake = SearchConfig;
+  EvalAfterHandshake = EvalConfig;
   HandshakeHashBytes = Tables.HashBytes;
   return 0;
 }

@@ -27,6 +27,7 @@ constexpr Move BookMoveOf(const BookRecord& r) { return r.DataLow & BOOK_MOVE_MA
 constexpr int BookClassOf(uint32_t dataLow) { return static_cast<int>((dataLow >> BOOK_CLASS_SHIFT) & 15); }
 constexpr bool BookRecordPresent(const BookRecord& r) { return (r.DataLow | r.DataHigh) != 0; }
 
+// Written by the book's load, probe and learning routines only.
 struct BookState {
   BookRecord BookTable[BOOK_TABLE_SIZE];
   int RecordCount;      // records loaded from Book.bin, in file order

@@ -26,10 +26,10 @@ struct MakerState {
 // Book lines always start from the standard position, also when the game in
 // progress began from a set-up one.
 void StandardStart() {
-  bool setup = Game.HasSetupStart;
-  Game.HasSetupStart = false;
+  bool setup = History.HasSetupStart;
+  History.HasSetupStart = false;
   NewGame();
-  Game.HasSetupStart = setup;
+  History.HasSetupStart = setup;
   Tree.Ply = 1;
 }
 

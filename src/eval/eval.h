@@ -5,7 +5,6 @@
 #include <cstdint>
 
 #include "position/position.h"
-#include "search/search.h"
 
 // ---------------------------------------------------------------------------
 // Weight tables. Every 64-square table is held twice, indexed by colour value:
@@ -83,8 +82,52 @@ extern ScaledWeights BaseWeights;  // the copy the strength scaling starts from
 extern EvalTableSet EvalTables;
 
 // ---------------------------------------------------------------------------
+// The evaluation and pawn caches. The blocks are allocated with the
+// transposition table (search's AllocateTableBlocks, the one writer of the
+// pointers and sizes); the entries are written only by the evaluation.
+// ---------------------------------------------------------------------------
+struct EvalHashEntry {
+  uint32_t KeyLow;
+  uint32_t KeyHigh;
+  int32_t Score;  // White's point of view
+  uint32_t Unused;
+};
+static_assert(sizeof(EvalHashEntry) == 16);
+
+struct PawnHashEntry {
+  uint32_t KeyLow;
+  uint32_t KeyHigh;
+  uint64_t PassedSet;
+  int16_t Score;
+  uint8_t PawnFiles[2];         // byte 18 White, byte 19 Black
+  uint8_t ShelterWeakness[4];   // White queen side, White king side, Black queen side, Black king side
+};
+static_assert(sizeof(PawnHashEntry) == 24);
+
+struct EvalCacheSet {
+  EvalHashEntry* EvalTable;
+  PawnHashEntry* PawnTable;
+  uint32_t EvalHashMask;
+  uint32_t PawnHashMask;
+  // Sizes actually allocated (the settings may change before the next allocation).
+  uint32_t EvalBytes;
+  uint32_t PawnBytes;
+};
+extern EvalCacheSet EvalCaches;
+
+// Masks from the sizes in use, evaluation and pawn caches emptied.
+void ClearEvalCaches();
+
+// The evaluation's own setting, written by the front end's option code.
+struct EvalSettings {
+  int32_t Strength;  // percent, 0..100: the scaling ScaleEvalTables applies
+};
+extern EvalSettings EvalConfig;
+
+// ---------------------------------------------------------------------------
 // Scratch state of the evaluation (one call at a time) and the lazy margin.
 // ---------------------------------------------------------------------------
+// Written only by the evaluation (the lazy margin also by the new-game reset).
 struct EvalState {
   int32_t LazyMargin;          // 200 at a new game, grows to the largest swing seen
   uint8_t UnstoppablePasser;
@@ -102,8 +145,8 @@ constexpr int LAZY_MARGIN_START = 200;
 // ---------------------------------------------------------------------------
 // Interfaces
 // ---------------------------------------------------------------------------
-// Builds every start-up table (geometry, keys, evaluation, ordering), sets up
-// a new game and loads the book.
+// Builds the evaluation's tables (and the geometry tables they are derived
+// from, when not built yet) and mirrors the weights for Black. Sets up no game.
 void InitEvalTables();
 void MirrorEvalTables();
 void SaveEvalTables();

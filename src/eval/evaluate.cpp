@@ -93,7 +93,7 @@ int NoPawnsScale(int score) {
 
 int Evaluate(int alpha, int beta) {
   const uint32_t keyLow = KeyLow(Pos.Key), keyHigh = KeyHigh(Pos.Key);
-  EvalHashEntry& slot = Tables.EvalTable[keyLow & Tables.EvalHashMask];
+  EvalHashEntry& slot = EvalCaches.EvalTable[keyLow & EvalCaches.EvalHashMask];
   if (slot.KeyLow == keyLow && slot.KeyHigh == keyHigh) return slot.Score;
 
   Ev.UnstoppablePasser = 0;

@@ -38,7 +38,7 @@ uint8_t CoverWeakness(uint8_t start, Bitboard pawns, int rookNear, int rookFar, 
 
 int PawnStructure() {
   const uint32_t keyLow = KeyLow(Pos.PawnKey), keyHigh = KeyHigh(Pos.PawnKey);
-  PawnHashEntry& e = Tables.PawnTable[keyLow & Tables.PawnHashMask];
+  PawnHashEntry& e = EvalCaches.PawnTable[keyLow & EvalCaches.PawnHashMask];
   Ev.PawnEntry = &e;
   // A cleared entry carries key 0, which is also the key of a board without
   // pawns: such a board is always evaluated afresh so that the cleared

@@ -3,7 +3,6 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "book/book.h"
 #include "eval/eval_internal.h"
 
 namespace {
@@ -517,34 +516,36 @@ void BuildOutsideFiles() {
     }
 }
 
+EvalCacheSet EvalCaches;
+EvalSettings EvalConfig;
+
+void ClearEvalCaches() {
+  EvalCaches.EvalHashMask = EvalCaches.EvalBytes ? EvalCaches.EvalBytes / sizeof(EvalHashEntry) - 1 : 0;
+  EvalCaches.PawnHashMask = EvalCaches.PawnBytes ? EvalCaches.PawnBytes / sizeof(PawnHashEntry) - 1 : 0;
+  if (!EvalCaches.EvalTable) return;
+  for (uint32_t i = 0; i <= EvalCaches.EvalHashMask; i++) {
+    EvalHashEntry& e = EvalCaches.EvalTable[i];
+    e.KeyLow = e.KeyHigh = 0;
+    e.Score = 0;
+  }
+  for (uint32_t i = 0; i <= EvalCaches.PawnHashMask; i++) {
+    PawnHashEntry& e = EvalCaches.PawnTable[i];
+    e.KeyLow = e.KeyHigh = 0;
+    e.PassedSet = 0;
+    e.Score = 0;
+  }
+}
+
 void InitEvalTables() {
-  BuildInBetween();
-  BuildStepTables();
-  BuildSlidingTables();
-  BuildBitTables();
-  BuildBeside();
-  NewGame();
-  ResetTranspositionTables();
-  BuildLineDir();
+  InitAttackTables();
   BuildPawnMasks();
-  std::memset(Game.KeyHistory, 0, sizeof Game.KeyHistory);
   BuildTropism();
-  BuildRays();
   MirrorEvalTables();
-  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
-  LoadBook();
-  ClearEvalCaches();
-  BuildReach();
   BuildOutsideSquare();
-  BuildCaptureValueTables();
   BuildKingShutInMasks();
-  BuildMasks();
-  BuildMoveKeys();
   BuildBishopMobility();
   BuildImbalanceTable();
   BuildShelterTables();
   BuildKingBesideBelow();
   BuildOutsideFiles();
-  BuildRecaptureTable();
-  BuildQuietBuckets();
 }

@@ -8,6 +8,7 @@
 
 #include "eval/eval.h"
 #include "frontend/frontend.h"
+#include "frontend/game_record.h"
 #include "platform/platform.h"
 #include "position/position.h"
 #include "search/search.h"
@@ -85,7 +86,7 @@ void SayFirst(const Remark (&table)[Rows], const bool (&holds)[Rows], uint32_t* 
 }
 
 // The opponent's last move: the last one recorded in the game.
-Move OpponentsLastMove() { return Game.GameMoveCount > 0 ? Game.GameMoves[Game.GameMoveCount - 1] : 0; }
+Move OpponentsLastMove() { return History.GameMoveCount > 0 ? Game.GameMoves[History.GameMoveCount - 1] : 0; }
 
 // Does the engine's move give check? It is made and taken back on the board.
 bool GivesCheck(Move m) {
@@ -118,7 +119,7 @@ void ChatOpeningRemark() {
   const bool check = IsAttacked(Pos.KingSquare[us], us ^ 1);
   const int eval = EvaluateForSide(-MATE_SCORE, MATE_SCORE);
   const int positional = us == WHITE ? eval - Pos.Material : eval + Pos.Material;
-  const bool lazy = positional > 60 && Game.GameMoveCount < 20 && !Ev.EndgamePhase;
+  const bool lazy = positional > 60 && History.GameMoveCount < 20 && !Ev.EndgamePhase;
   const bool holds[OPENING_ROWS] = {
       check,        check,        check,        check,        check,          capture != 0,  capture != 0,
       capture != 0, capture != 0, capture == PAWN, capture == PAWN, lazy, lazy,

@@ -42,15 +42,15 @@ void Quit() {
 }
 
 void TakeBackOne() {
-  Game.GameMoveCount = ReplayGame(Game.GameMoveCount - 1);
+  History.GameMoveCount = ReplayGame(History.GameMoveCount - 1);
   RecomputeKeys();
   if (!Game.AnalyzeMode) GiveMoveToHuman();
 }
 
 void StepForwardOne() {
-  int target = Game.GameMoveCount + 1;
+  int target = History.GameMoveCount + 1;
   if (target > MAX_GAME_MOVES) target = MAX_GAME_MOVES;
-  Game.GameMoveCount = ReplayGame(target);
+  History.GameMoveCount = ReplayGame(target);
   RecomputeKeys();
   GiveMoveToHuman();
 }
@@ -100,17 +100,12 @@ void SetDepthLimit(const char* line) {
 }
 
 void StartNewGame() {
-  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
+  ResetSearchCounters();
   ResetGameChat();
   std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
-  Game.GameOverMark = 0;
+  StartGameRecord();
   Game.GameEnded = false;
-  Game.ResignCount = 0;
-  Srch.DepthHint = 0;
-  Srch.Nps = 20000;
-  Srch.SearchCount = 0;
-  Srch.PreviousScore = 0;
-  Game.HasSetupStart = false;
+  History.HasSetupStart = false;
   Chess960Variant = false;  // a new game is normal chess until a variant command
   NewGame();
   Game.ForceMode = 0;
@@ -119,8 +114,6 @@ void StartNewGame() {
   Game.EngineColour = BLACK;
   Game.HumanColour = WHITE;
   Ev.LazyMargin = LAZY_MARGIN_START;
-  Game.GameMoveCount = 0;
-  Tree.MoveAtPly[1] = 0;  // no move leads to the new start
   Game.OutOfBook = 0;
   ClearFixedLimits();
 }
@@ -242,11 +235,11 @@ bool AcceptMove(const char* line, const char* raw) {
   Move move = Castle960OfText(line);
   if (move == 0 && !LooksLikeMove(line)) return false;
   if (move == 0) move = MoveFromText(line);
-  if (Game.GameMoveCount >= MAX_GAME_MOVES || move == 0 || !IsLegalGameMove(move)) {
+  if (History.GameMoveCount >= MAX_GAME_MOVES || move == 0 || !IsLegalGameMove(move)) {
     RefuseMove(raw);
     return false;
   }
-  Game.GameMoves[Game.GameMoveCount] = move;
+  Game.GameMoves[History.GameMoveCount] = move;
   Game.CurrentMove = move;
   return true;
 }
@@ -255,7 +248,7 @@ bool AcceptMove(const char* line, const char* raw) {
 void SetMemory(const char* line) {
   const char* p = SkipWord(line);
   int32_t mb;
-  if (ReadInt(p, mb) && mb > 0) ResizeTablesKeepingGame(mb);
+  if (ReadInt(p, mb) && mb > 0) ResizeTables(mb, true);
 }
 
 // "option NAME=VALUE", from the line as typed: names keep their capitals.
@@ -327,7 +320,7 @@ bool QuitCommand(const char*, const char*) {
 }
 
 bool TakeBack(const char*, const char*) {
-  if (Game.GameMoveCount > 0) {
+  if (History.GameMoveCount > 0) {
     TakeBackOne();
     if (Game.AnalyzeMode) return true;
   }
@@ -344,7 +337,7 @@ bool Go(const char*, const char*) {
 }
 
 bool Forward(const char*, const char*) {
-  if (Game.GameMoveCount != 0) StepForwardOne();
+  if (History.GameMoveCount != 0) StepForwardOne();
   return false;
 }
 
@@ -368,8 +361,8 @@ bool Black(const char*, const char*) {
 }
 
 bool Remove(const char*, const char*) {
-  if (Game.GameMoveCount >= 2) {
-    Game.GameMoveCount -= 2;
+  if (History.GameMoveCount >= 2) {
+    History.GameMoveCount -= 2;
     RebuildPosition();
   }
   return false;
@@ -392,8 +385,14 @@ bool ExitAnalysis(const char*, const char*) {
   return false;
 }
 
+void SetEngineClock(int32_t cs) {
+  Clock.EngineClock = cs;
+  Clock.ClockKnown = true;
+}
+void SetOpponentClock(int32_t cs) { Clock.OpponentClock = cs; }
+
 bool ClockLine(const char* line, const char*) {
-  ReadClockLine(line);
+  ReadClockLine(line, SetEngineClock, SetOpponentClock);
   return false;
 }
 
@@ -415,12 +414,12 @@ bool Perft(const char* line, const char*) {
 }
 
 bool Post(const char*, const char*) {
-  Srch.ThinkingOutput = true;
+  Clock.ThinkingOutput = true;
   return false;
 }
 
 bool NoPost(const char*, const char*) {
-  Srch.ThinkingOutput = false;
+  Clock.ThinkingOutput = false;
   return false;
 }
 
@@ -430,7 +429,7 @@ bool Variant(const char* line, const char*) {
   const char* p = SkipBlanks(SkipWord(line));
   if (FirstWordIs(p, "fischerandom") || FirstWordIs(p, "normal")) {
     Chess960Variant = FirstWordIs(p, "fischerandom");
-    if (!Game.HasSetupStart && Game.GameMoveCount == 0) NewGame();
+    if (!History.HasSetupStart && History.GameMoveCount == 0) NewGame();
   }
   return false;
 }
@@ -498,8 +497,8 @@ const Command Commands[] = {
     {"edit\n", LINE, Edit},
     {"analyze\n", LINE, Analyze},
     {"exit\n", LINE, ExitAnalysis},
-    {"testepd\n", LINE, Run<RunEpdTest>},
-    {"testepd", LINE, Run<RunEpdTest>},
+    {"testepd\n", LINE, Run<RunEngineEpdTest>},
+    {"testepd", LINE, Run<RunEngineEpdTest>},
     {"time", PREFIX, ClockLine},
     {"otim", PREFIX, ClockLine},
     {"easy", PREFIX, Easy},

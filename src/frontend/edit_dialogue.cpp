@@ -15,32 +15,24 @@ namespace {
 // Everything that belongs to the old game is forgotten: the edited position
 // starts a game record of its own and is never looked up in the book.
 void FinishEdit(int rememberedSide) {
-  Game.GameOverMark = 0;
-  Game.ResignCount = 0;
-  Srch.DepthHint = 0;
   RecomputeBitboards();
   RecomputeRotated();
   RecomputeDiagonals();
   RecomputeCastleRights();
   Pos.EnPassantBB = 0;
   RecomputeKeys();
-  Game.GameMoveCount = 0;
-  Tree.MoveAtPly[1] = 0;  // no move leads to the new start
-  Game.GameHalfmoveClock = 0;
+  StartGameRecord();
+  History.GameHalfmoveClock = 0;
   AdvanceSearchAge();
-  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
   std::memset(Srch.Killer1, 0, sizeof Srch.Killer1);
   std::memset(Srch.Killer2, 0, sizeof Srch.Killer2);
   std::memset(Srch.PvTable[2], 0, sizeof Srch.PvTable[2]);
-  Srch.PreviousScore = 0;
-  Srch.SearchCount = 0;
-  Srch.Nps = 20000;
-  Srch.NpsQuarter = 10000000;
+  ResetSearchCounters();
   Pos.ImbalanceKey = ComputeImbalanceKey();
   ResetGameChat();
   Pos.SideToMove = static_cast<uint8_t>(rememberedSide);
-  Game.HasSetupStart = true;
-  Game.StartHalfmoveClock = 0;
+  History.HasSetupStart = true;
+  History.StartHalfmoveClock = 0;
   Game.GameEnded = false;
   SaveStartPosition();
   Game.OutOfBook = 1;

@@ -4,23 +4,87 @@
 
 #include <cstdint>
 
+#include "search/search.h"
+#include "tools/tools.h"
+
+// The front end's own settings. The search's settings are SearchConfig
+// (search.h), the evaluation's EvalConfig (eval.h); the option code here is
+// the one writer of all three.
 struct EngineSettings {
-  bool FutilityEnabled;
-  int32_t TacticalFactor;
-  uint32_t HashSize;       // bytes, both transposition halves together
-  uint32_t EvalHashSize;   // bytes
-  uint32_t PawnHashSize;   // bytes
   bool ChatMode;
-  bool Quantization;
-  bool QuickPv;
-  bool AnalyseOption;
-  int32_t Strength;        // percent, 0..100
-  int MultiPvCount;        // UCI MultiPV, 1 outside UCI
   int XboardOutput;        // 1: xboard thinking lines, 0: UCI info lines
   bool OwnBook = true;     // the opening book is consulted
   int32_t MoveOverheadMs;  // UCI: held back from the clock for the move's way to the GUI
 };
 extern EngineSettings Settings;
+
+// The clocks and search switches of the game, kept between searches: the
+// limits every search of the engine starts from (LimitsForSearch fills the
+// rest). Written by the front end; Think gives back the clock fields a
+// search changed.
+extern SearchLimits Clock;
+
+// --- Start-up, new game, table sizes ----------------------------------------
+// Everything the engine builds before the first command: every table, a new
+// game position, empty tables and the book.
+void StartEngine();
+// The tables' part of a new game and the book: every table built where not
+// yet, a new game position, the transposition table and caches emptied, the
+// book loaded again (which undoes book learning).
+void ResetTablesAndBook();
+// What every new game record starts with (xboard "new", the game loop's
+// start, an edited board): no moves, no move into the start, no resignation.
+void StartGameRecord();
+// The sizes of a UCI total in megabytes (printed), the tables allocated and
+// set up as for a new game. A failed allocation keeps the tables and sizes in
+// use. With keepGame the position, the game record and its repetition
+// history stay (UCI Hash, xboard memory).
+void ResizeTables(int totalMb, bool keepGame);
+
+// --- The door to the search ---------------------------------------------------
+// The reporter of the protocol in use (Settings.XboardOutput).
+SearchReporter& ProtocolReporter();
+// The limits of the next search from the game's clocks and state, the
+// protocol and the settings.
+SearchLimits& LimitsForSearch(int depthHint, int maxDepth);
+// The engine's search of the current position: the book first, then Think
+// with the limits of the game and the protocol's reporter. Returns the score.
+int SearchFromFrontEnd(int depthHint, int maxDepth);
+// The book move for the position when the book may be used here (own book
+// on and loaded, no set-up start, not analysing, not an infinite search); 0
+// otherwise. Marks the game out of book when the book has nothing.
+Move FrontEndBookMove(bool infinite);
+
+// The tools through the same door: the benchmark (positions set up by the
+// FEN reader here) and the EPD test runner (the game's limits, the protocol's
+// reporter, the log, the book).
+BenchResult RunEngineBench(int depth, bool verbose);
+void RunEngineEpdTest();
+
+// Search lines (the reporters' formatting, for the protocol in use).
+void PrintPv(int score, int depth);
+void PrintFailHigh(int score, int depth);
+void PrintFailLow(int score, int depth);
+void PrintCurrentMove(Move move, int number, int depth);
+void PrintStatus();
+void PrintMultiPv();
+// UCI, before bestmove: a whole information line (depth, score, time, nodes,
+// nps and the line) for the move about to be played, unless the last line
+// printed gave it already; for no move at all, the score of the mate or
+// stalemate.
+void PrintFinalInfo(Move best);
+// First move of the last whole UCI line printed in this search.
+struct UciReportState {
+  Move FirstMove;
+};
+extern UciReportState Reported;
+
+// The lines a search read but did not act on (Game.PendingLines): the
+// command loop runs them, in order, before it reads standard input again.
+// Queueing fails when the queue is full; taking fails when it is empty.
+bool QueuePendingLine(const char* line);
+bool TakePendingLine(char* line);  // PENDING_LINE_SIZE bytes
+void ClearPendingLines();
 
 // --- Options an interface sets ---------------------------------------------------
 // One table serves the UCI option lines and setoption, and the xboard option
@@ -46,9 +110,6 @@ void PrintXboardOptionFeatures();
 // The text after "option ": NAME=VALUE. False when it names no such option
 // or the value is not a number.
 bool SetXboardOption(const char* text);
-// Sizes the tables to a total in megabytes (UCI Hash, xboard memory); the
-// position, the game record and its repetition history stay.
-void ResizeTablesKeepingGame(int totalMb);
 
 // Banner, option.txt, table allocation, then the game loop. Returns the exit status.
 int RunEngine();
@@ -112,6 +173,10 @@ void CommandLoop(bool pendingOnly);
 // "retake", "back", "force", "remove", each with its line end): a search
 // stops for it, and the game loop then takes back the move it pondered on.
 bool IsTakebackLine(const char* line);
+
+// "time N" and "otim N": the engine's and the opponent's clock in centiseconds,
+// handed to engine or opponent. True for either line, with a number or not.
+bool ReadClockLine(const char* line, void (*engine)(int32_t), void (*opponent)(int32_t));
 
 // The xboard edit dialogue: reads piece lines up to ".", then makes the edited
 // placement the start position of a new game record.

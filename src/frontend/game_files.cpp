@@ -62,11 +62,11 @@ void SaveGameDialogue() {
   // the replay ends on the current position.
   static char sans[MAX_GAME_MOVES][SAN_TEXT_SIZE];
   AlignRecordWithBoard();
-  int count = Game.GameMoveCount;
+  int count = History.GameMoveCount;
   BeginReplay();
   int made = 0;
   while (made < count && ReplayMove(made, sans[made])) made++;
-  Game.GameMoveCount = made;
+  History.GameMoveCount = made;
   RecomputeKeys();
 
   PutLittleEndian(raw, static_cast<uint32_t>(made) & 0xFFFF, 2);
@@ -103,7 +103,7 @@ void LoadGameDialogue() {
   }
 
   BeginReplay();
-  Game.GameMoveCount = 0;
+  History.GameMoveCount = 0;
   uint32_t count = 0;
   GetLittleEndian(raw, count, 2);
   // The record holds 2048 moves; a short file ends the game where it ends, and
@@ -118,7 +118,7 @@ void LoadGameDialogue() {
     made++;
   }
   std::fclose(raw);
-  Game.GameMoveCount = made;
+  History.GameMoveCount = made;
   RecomputeKeys();
   Game.HumanColour = Pos.SideToMove;
   Game.EngineColour = Pos.SideToMove ^ 1;
@@ -126,7 +126,7 @@ void LoadGameDialogue() {
 
 void PrintGameListing() {
   ConsoleClear();
-  for (int k = 0; k < Game.GameMoveCount; k++) {
+  for (int k = 0; k < History.GameMoveCount; k++) {
     if (k % 2 == 0) std::printf("%d.", k / 2 + 1);
     PrintCoordMove(Game.GameMoves[k]);
     if (k % 2 == 1) {

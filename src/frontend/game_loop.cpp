@@ -12,6 +12,7 @@
 #include "frontend/game_record.h"
 #include "platform/check.h"
 #include "platform/platform.h"
+#include "platform/text.h"
 #include "position/position.h"
 #include "search/search.h"
 
@@ -55,36 +56,29 @@ void OpenLogFiles() {
 
 void StartGameLoop() {
   Settings.XboardOutput = 1;
-  Settings.MultiPvCount = 1;
-  Srch.UciInfinite = false;
-  Srch.UciPonder = false;
+  SearchConfig.MultiPvCount = 1;
+  Clock.UciInfinite = false;
+  Clock.UciPonder = false;
   Game.OutOfBook = 0;
-  Srch.DepthHint = 0;
   Game.IncrementMode = 0;
-  Game.GameOverMark = 0;
-  Game.ResignCount = 0;
   Game.PonderEnabled = 1;
-  Game.GameHalfmoveClock = 0;
+  History.GameHalfmoveClock = 0;
   Srch.SearchAge = 0;
-  Srch.SearchCount = 0;
-  Srch.PreviousScore = 0;
-  Srch.TestSuiteRunning = false;
+  Clock.TestSuiteRunning = false;
   ClearHashTables();
   Game.AnalyzeMode = 0;
   Game.QuitRequested = 0;
-  Game.HasSetupStart = false;
+  History.HasSetupStart = false;
   Ev.LazyMargin = LAZY_MARGIN_START;
-  Srch.Nps = 20000;
-  Srch.NpsQuarter = 10000000;
-  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
-  std::memset(Game.KeyHistory, 0, sizeof Game.KeyHistory);
+  ResetSearchCounters();
+  std::memset(History.KeyHistory, 0, sizeof History.KeyHistory);
   Clock.MoveTimeBudget = 2000;
   Clock.ClockKnown = false;
   Clock.FixedMoveTime = 0;
   Clock.DepthLimit = 0;
   Pos.EnPassantBB = 0;
-  InitEvalTables();  // every start-up table, a new game and the book
-  Game.GameMoveCount = 0;
+  StartEngine();  // every table, a new game, empty tables and the book
+  StartGameRecord();
   Game.EngineColour = BLACK;
   Game.HumanColour = WHITE;
   Pos.SideToMove = WHITE;
@@ -93,13 +87,12 @@ void StartGameLoop() {
   std::memset(Game.GameMoves, 0, sizeof Game.GameMoves);
   std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
   Game.CurrentMove = 0;
-  Tree.MoveAtPly[1] = 0;
   ClearPendingLines();
   Game.EndOfInputSeen = false;
   // Real play: the search watches the clock and the input and reports.
-  Srch.InputPollingAllowed = true;
-  Srch.ThinkingOutput = true;
-  Srch.FixedDepth = false;
+  Clock.InputPollingAllowed = true;
+  Clock.ThinkingOutput = true;
+  Clock.FixedDepth = false;
   OpenLogFiles();
 }
 
@@ -109,7 +102,7 @@ void StartGameLoop() {
   std::printf("%d %d %d %d %s\n", 1, 1, 1, 1, what);
   std::fflush(stdout);
   if (Game.ErrorFile) {
-    std::fprintf(Game.ErrorFile, "%s depth=%d number=%d, ponder=%d\n", what, Tree.Ply, Game.GameMoveCount,
+    std::fprintf(Game.ErrorFile, "%s depth=%d number=%d, ponder=%d\n", what, Tree.Ply, History.GameMoveCount,
                  Game.PonderingNow);
     std::fflush(Game.ErrorFile);
   }
@@ -141,7 +134,7 @@ void RunCommands(bool pendingOnly) {
 
 // A game record without room for another move ends the game with a draw
 // claim: nothing may be written past it.
-bool RecordFull() { return Game.GameMoveCount >= MAX_GAME_MOVES; }
+bool RecordFull() { return History.GameMoveCount >= MAX_GAME_MOVES; }
 
 void ClaimDrawForFullRecord() {
   Announce("1/2-1/2 {Draw}\n");
@@ -154,7 +147,7 @@ void ClaimDrawForFullRecord() {
 void LearnFromLoss() {
   const int side = Pos.SideToMove;
   const int index = LEARNED_MOVE_INDEX + (side == WHITE ? 0 : 1);
-  if (!Game.HasSetupStart && Game.GameMoveCount > index && ReplayGame(index) == index) {
+  if (!History.HasSetupStart && History.GameMoveCount > index && ReplayGame(index) == index) {
     RecomputeKeys();
     ForgetBookMove(FoldSide(Pos.Key, side), Game.GameMoves[index]);
   }
@@ -168,39 +161,15 @@ void Resign() {
 }
 
 bool ReplyPlayable(Move reply) {
-  return reply != 0 && Game.GameMoveCount + 1 < MAX_GAME_MOVES && IsLegalGameMove(reply);
+  return reply != 0 && History.GameMoveCount + 1 < MAX_GAME_MOVES && IsLegalGameMove(reply);
 }
 
 // A short search for the opponent's most likely reply when the last line gave
 // none: a fixed 4-ply root search, silent and without input polling.
 Move PredictReply() {
-  Tree.Ply = 1;
-  Srch.NodeCount = 0;
-  Srch.StopSearch = false;
-  RecomputeKeys();
-  const Bitboard enPassant = Pos.EnPassantBB;
-  const HashKey key = Pos.Key;
-  Srch.StartSeconds = SecondsNow();
-  Srch.StartTicks = Srch.ClockStartTicks = TickMs();
-  ClearRow0();
-  Srch.IterationDepth = 4;
-  Srch.PollCountdown = 20000;
   Game.PonderingNow = 0;
   Clock.MoveTimeBudget = PREDICTION_BUDGET;
-  Srch.PollingEnabled = false;
-  Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
-  const bool thinking = Srch.ThinkingOutput;
-  Srch.ThinkingOutput = false;
-  RootSearch(-MATE_SCORE - 1, MATE_SCORE + 1, Settings.TacticalFactor + PREDICTION_DEPTH);
-  Srch.ThinkingOutput = thinking;
-  Srch.DrawFlag = false;
-  const Move reply = Srch.PvTable[2][1];
-  ClearRow0();
-  Srch.DepthHint = 0;
-  Pos.EnPassantBB = enPassant;
-  Pos.Key = key;
-  Tree.Ply = 1;
-  return reply;
+  return SearchLikelyReply(LimitsForSearch(1, 1), SearchConfig.TacticalFactor + PREDICTION_DEPTH);
 }
 
 // Pondering: the expected reply is made on the board as if it had been
@@ -221,8 +190,8 @@ void Ponder() {
   MoveToXboardText(reply, coord);
   std::snprintf(Game.PonderReplyText, sizeof Game.PonderReplyText, "%s\n", coord);
   Game.PonderingNow = 1;
-  Game.GameMoves[Game.GameMoveCount] = reply;
-  Game.KeyHistory[Game.GameMoveCount] = Pos.Key;
+  Game.GameMoves[History.GameMoveCount] = reply;
+  History.KeyHistory[History.GameMoveCount] = Pos.Key;
   // The engine's move and the expected reply drop out of the last line.
   Move* row = Srch.PvTable[0];
   for (int col = 0; col + 2 < PV_SIZE; col++) row[col] = row[col + 2];
@@ -263,8 +232,8 @@ void FinishSearch(int score, bool verdict) {
     return;
   }
   Game.CurrentMove = move;
-  Game.GameMoves[Game.GameMoveCount] = move;
-  Game.KeyHistory[Game.GameMoveCount] = Pos.Key;
+  Game.GameMoves[History.GameMoveCount] = move;
+  History.KeyHistory[History.GameMoveCount] = Pos.Key;
   PlayCurrentMove();
 }
 
@@ -281,7 +250,7 @@ void SearchAndPlay() {
   if (hint == 1) ClearRow0();
   ZeroRow0AfterFirstZero();
   const int limit = Clock.DepthLimit;
-  const int score = Think(hint, limit > 0 && limit < MAX_SEARCH_DEPTH ? limit : MAX_SEARCH_DEPTH);
+  const int score = SearchFromFrontEnd(hint, limit > 0 && limit < MAX_SEARCH_DEPTH ? limit : MAX_SEARCH_DEPTH);
   ZeroRow0AfterFirstZero();
   // A search stopped before it had any move has no verdict on the position.
   const bool verdict = Srch.PvTable[0][1] != 0 || !Srch.StopSearch;
@@ -298,7 +267,7 @@ void SearchAndPlay() {
   }
   if (IsTakebackLine(Game.PendingInput)) {
     // Only a ponder search has a move on the board that the GUI never made.
-    if (Game.PonderingNow && Game.GameMoveCount > 0) Game.GameMoveCount--;
+    if (Game.PonderingNow && History.GameMoveCount > 0) History.GameMoveCount--;
     Game.PonderingNow = 0;
     RebuildPosition();
     RunCommands(false);
@@ -310,11 +279,11 @@ void SearchAndPlay() {
     Game.PonderingNow = 0;
     Srch.DepthHint = 0;
     ClearRow0();
-    if (Game.GameMoveCount == 0) {
+    if (History.GameMoveCount == 0) {
       Announce("\nZero num_ply!");
       WaitKey();
     } else {
-      Game.GameMoveCount--;
+      History.GameMoveCount--;
     }
     RebuildPosition();
     RunCommands(false);
@@ -363,6 +332,15 @@ bool IsTakebackLine(const char* line) {
   return false;
 }
 
+bool ReadClockLine(const char* line, void (*engine)(int32_t), void (*opponent)(int32_t)) {
+  const bool own = std::strncmp(line, "time", 4) == 0;
+  if (!own && std::strncmp(line, "otim", 4) != 0) return false;
+  const char* p = line + 4;
+  int32_t value;
+  if (ReadInt(p, value)) (own ? engine : opponent)(value);
+  return true;
+}
+
 // The first legal move of the position, or 0 when there is none.
 Move AnyLegalMove() {
   Tree.Ply = 1;
@@ -381,11 +359,11 @@ bool DrawnByRule() {
   const bool inCheck = KingAttacked(Pos.SideToMove);
   const bool canMove = inCheck ? HasLegalEvasion() : AnyLegalMove() != 0;
   if (!canMove) return !inCheck;
-  if (Game.GameHalfmoveClock >= 100) return true;
-  const int here = Game.GameMoveCount;
+  if (History.GameHalfmoveClock >= 100) return true;
+  const int here = History.GameMoveCount;
   int seen = 0;
-  for (int d = 2; d <= Game.GameHalfmoveClock && here - d >= 0; d += 2)
-    if (Game.KeyHistory[here - d] == Pos.Key) seen++;
+  for (int d = 2; d <= History.GameHalfmoveClock && here - d >= 0; d += 2)
+    if (History.KeyHistory[here - d] == Pos.Key) seen++;
   if (seen >= 2) return true;
   return InsufficientMaterial();
 }
@@ -413,12 +391,12 @@ void BeginReplay() {
 bool ReplayMove(int index, char* san) {
   Move move = Game.GameMoves[index];
   if (move == 0 || !IsLegalGameMove(move)) return false;
-  Game.KeyHistory[index] = Pos.Key;
+  History.KeyHistory[index] = Pos.Key;
   Tree.Ply = 1;
-  Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
+  Tree.HalfmoveClock[1] = History.GameHalfmoveClock;
   Tree.MoveAtPly[2] = move;
   MakeMove(move);
-  Game.GameHalfmoveClock = Tree.HalfmoveClock[2];
+  History.GameHalfmoveClock = Tree.HalfmoveClock[2];
   if (san) FormatSan(move, san, SAN_CONSOLE);
   Pos.SideToMove ^= 1;
   return true;
@@ -454,19 +432,19 @@ void VerifyPositionKeys() {
 }
 
 void RebuildPosition() {
-  Game.GameMoveCount = ReplayGame(Game.GameMoveCount);
+  History.GameMoveCount = ReplayGame(History.GameMoveCount);
   VerifyPositionKeys();
 }
 
 void AlignRecordWithBoard() {
-  const int startSide = Game.HasSetupStart ? Game.StartPosition.SideToMove : WHITE;
-  if (Pos.SideToMove == (startSide ^ (Game.GameMoveCount & 1))) return;
+  const int startSide = History.HasSetupStart ? History.StartPosition.SideToMove : WHITE;
+  if (Pos.SideToMove == (startSide ^ (History.GameMoveCount & 1))) return;
   // "white" or "black" handed the move to the other side: no replay of the
   // record leads to this position any more, so it becomes the game's start.
   RecomputeKeys();
-  Game.StartHalfmoveClock = Game.GameHalfmoveClock;
-  Game.GameMoveCount = 0;
-  Game.HasSetupStart = true;
+  History.StartHalfmoveClock = History.GameHalfmoveClock;
+  History.GameMoveCount = 0;
+  History.HasSetupStart = true;
   SaveStartPosition();
 }
 
@@ -477,17 +455,17 @@ void PlayCurrentMove() {
   AlignRecordWithBoard();
   if (RecordFull()) return;
   RecomputeKeys();
-  Game.KeyHistory[Game.GameMoveCount] = Pos.Key;
-  Game.GameMoves[Game.GameMoveCount] = move;
+  History.KeyHistory[History.GameMoveCount] = Pos.Key;
+  Game.GameMoves[History.GameMoveCount] = move;
   Tree.Ply = 1;
   GenerateAll();
-  Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
+  Tree.HalfmoveClock[1] = History.GameHalfmoveClock;
   Tree.MoveAtPly[2] = move;
   char text[6];
   MoveToXboardText(move, text);  // before make: a castle is told from the board
   MakeMove(move);
-  Game.GameHalfmoveClock = Tree.HalfmoveClock[2];
-  Game.GameMoveCount++;
+  History.GameHalfmoveClock = Tree.HalfmoveClock[2];
+  History.GameMoveCount++;
   Tree.MoveAtPly[1] = move;
   // Neither the expected reply of a ponder search nor a move made while
   // analysing is a move of the game that anyone should hear about.

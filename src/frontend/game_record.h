@@ -2,7 +2,45 @@
 // files and listing.
 #pragma once
 
+#include <cstdio>
+
 #include "position/position.h"
+
+// The game record: the moves played, the front end's flags, the lines a
+// search read but did not act on, and the log files. Written only by the
+// front end (the command and game loops, and its reporter while a search
+// polls the input).
+constexpr int PENDING_LINES = 32;
+constexpr int PENDING_LINE_SIZE = 256;  // at most 254 characters and the line end
+struct GameRecord {
+  Move GameMoves[MAX_GAME_MOVES];  // from the start position; History.GameMoveCount of them
+
+  int EngineColour;      // 1 White, 0 Black
+  int HumanColour;
+  int ForceMode;
+  int AnalyzeMode;
+  int QuitRequested;
+  uint8_t PonderEnabled;
+  uint8_t PonderingNow;
+  uint8_t GameOverMark;  // 9 = the engine has resigned
+  bool GameEnded;        // the interface sent "result": no play until a new game or set-up
+  uint8_t ResignCount;
+  uint8_t OutOfBook;
+  uint8_t IncrementMode;
+  // Lines read while a search ran: PendingInput is the last one read (the
+  // one that stopped the search, if one did); every line that still has to
+  // be executed waits in PendingLines, oldest first, for the command loop.
+  char PendingInput[PENDING_LINE_SIZE];
+  char PendingLines[PENDING_LINES][PENDING_LINE_SIZE];
+  int PendingHead;
+  int PendingCount;
+  bool EndOfInputSeen;   // a search met the end of input and queued a "quit"
+  char PonderReplyText[8];  // the predicted reply as the opponent would send it: "e7e8q\n"
+  Move CurrentMove;      // the move the game loop plays next; 0 for none
+  FILE* LogFile;         // log.txt: every input line; null when it could not be opened
+  FILE* ErrorFile;       // Error.txt: key-consistency reports; null likewise
+};
+extern GameRecord Game;
 
 // True when move is one of the moves GenerateAll produces here (at ply 1) and
 // does not leave the mover's king attacked. Leaves RootBuckets[1] filled.

@@ -8,6 +8,7 @@
 #include "eval/eval.h"
 #include "frontend/frontend.h"
 #include "platform/text.h"
+#include "frontend/game_record.h"
 #include "position/position.h"
 #include "search/search.h"
 
@@ -30,23 +31,23 @@ struct EngineOption {
 
 int Clamp(int64_t v, int low, int high) { return static_cast<int>(v < low ? low : v > high ? high : v); }
 
-void StoreMultiPv(int v) { Settings.MultiPvCount = v; }
-void SetHash(int mb) { ResizeTablesKeepingGame(mb); }
+void StoreMultiPv(int v) { SearchConfig.MultiPvCount = v; }
+void SetHash(int mb) { ResizeTables(mb, true); }
 void ClearHash(int) { ClearHashTables(); }
 // The handshake and option.txt store the figure alone: the tables are scaled
 // once option.txt has been read, and keep that scaling until the option is set.
-void StoreStrength(int v) { Settings.Strength = v; }
+void StoreStrength(int v) { EvalConfig.Strength = v; }
 // No positional knowledge at all is not offered: 0 means 1 percent.
 void SetStrength(int v) {
-  Settings.Strength = v == 0 ? 1 : v;
-  ScaleEvalTables(Settings.Strength);
+  EvalConfig.Strength = v == 0 ? 1 : v;
+  ScaleEvalTables(EvalConfig.Strength);
 }
-int CurrentStrength() { return Settings.Strength; }
-void StoreFutility(int v) { Settings.FutilityEnabled = v != 0; }
-int CurrentFutility() { return Settings.FutilityEnabled ? 1 : 0; }
-void StoreTactical(int v) { Settings.TacticalFactor = v; }
-int CurrentTactical() { return Clamp(Settings.TacticalFactor, 0, 60); }
-void StoreAnalyse(int v) { Settings.AnalyseOption = v != 0; }
+int CurrentStrength() { return EvalConfig.Strength; }
+void StoreFutility(int v) { SearchConfig.FutilityEnabled = v != 0; }
+int CurrentFutility() { return SearchConfig.FutilityEnabled ? 1 : 0; }
+void StoreTactical(int v) { SearchConfig.TacticalFactor = v; }
+int CurrentTactical() { return Clamp(SearchConfig.TacticalFactor, 0, 60); }
+void StoreAnalyse(int v) { SearchConfig.AnalyseOption = v != 0; }
 void StoreOverhead(int v) { Settings.MoveOverheadMs = v; }
 void StoreOwnBook(int v) { Settings.OwnBook = v != 0; }
 int CurrentOwnBook() { return Settings.OwnBook ? 1 : 0; }
@@ -181,18 +182,4 @@ bool SetXboardOption(const char* text) {
   if (!WordToInt(v, static_cast<int>(vEnd - v), n)) return false;
   Apply(*o, o->Type == OPTION_CHECK ? (n != 0) : Clamp(n, o->Min, o->Max));
   return true;
-}
-
-// Resizing re-initialises every table and sets up a new game; the position
-// and the game record stay as they were, so board, record and repetition
-// history keep agreeing.
-void ResizeTablesKeepingGame(int totalMb) {
-  static HashKey keyHistory[KEY_HISTORY_SIZE];
-  const PositionRecord position = Pos;
-  const int16_t halfmoveClock = Game.GameHalfmoveClock;
-  std::memcpy(keyHistory, Game.KeyHistory, sizeof keyHistory);
-  AllocateHashTables(totalMb);
-  Pos = position;
-  Game.GameHalfmoveClock = halfmoveClock;
-  std::memcpy(Game.KeyHistory, keyHistory, sizeof keyHistory);
 }

@@ -162,9 +162,9 @@ bool SetupFen(const char* line, int placementWord, bool setboard) {
   }
   RecomputeKeys();
   Pos.ImbalanceKey = ComputeImbalanceKey();
-  Game.GameMoveCount = 0;
+  History.GameMoveCount = 0;
   // A game set up from the FEN counts the fifty moves from its counter.
-  Game.GameHalfmoveClock = setboard ? HalfmoveFromWord(NthWord(line, placementWord + 4)) : 0;
+  History.GameHalfmoveClock = setboard ? HalfmoveFromWord(NthWord(line, placementWord + 4)) : 0;
   // The move that led here, as far as the position tells it: the double step
   // behind an en passant square (so that a stored en passant capture is
   // recognised at the root), otherwise none.
@@ -172,8 +172,8 @@ bool SetupFen(const char* line, int placementWord, bool setboard) {
                                                     enPassant + (side == WHITE ? -8 : 8), PAWN)
                                      : 0;
   if (setboard) {
-    Game.HasSetupStart = true;
-    Game.StartHalfmoveClock = Game.GameHalfmoveClock;
+    History.HasSetupStart = true;
+    History.StartHalfmoveClock = History.GameHalfmoveClock;
     Game.GameEnded = false;
     SaveStartPosition();
   }

@@ -5,6 +5,7 @@
 
 #include "eval/eval.h"
 #include "frontend/frontend.h"
+#include "frontend/game_record.h"
 #include "platform/platform.h"
 #include "platform/text.h"
 #include "search/search.h"
@@ -32,12 +33,12 @@ void BannerText(const char* text) {
 
 void SetDefaultSettings() {
   ResetStartOptions();
-  Settings.HashSize = 4u << 20;
-  Settings.EvalHashSize = 2u << 20;
-  Settings.PawnHashSize = 3;  // megabytes until the whole file has been read
+  SearchConfig.HashSize = 4u << 20;
+  SearchConfig.EvalHashSize = 2u << 20;
+  SearchConfig.PawnHashSize = 3;  // megabytes until the whole file has been read
   Settings.ChatMode = false;
-  Settings.Quantization = false;
-  Settings.QuickPv = false;
+  SearchConfig.Quantization = false;
+  SearchConfig.QuickPv = false;
   Settings.XboardOutput = 1;
 }
 
@@ -114,35 +115,35 @@ void ReadOptionFile(const char* path) {
     while (reader.NextWord(word)) {
       const char* rest = reader.Rest();
       if (StoreFileOption(word.data(), static_cast<int>(word.size()), rest)) reader.MoveTo(rest);
-      else if (word == "HASH") { if (reader.NextNumber(value)) Settings.HashSize = SaneMegabytes(value) << 20; }
-      else if (word == "EVALHASH") { if (reader.NextNumber(value)) Settings.EvalHashSize = SaneMegabytes(value) << 20; }
-      else if (word == "PAWNHASH") { if (reader.NextNumber(value)) Settings.PawnHashSize = SaneMegabytes(value); }
+      else if (word == "HASH") { if (reader.NextNumber(value)) SearchConfig.HashSize = SaneMegabytes(value) << 20; }
+      else if (word == "EVALHASH") { if (reader.NextNumber(value)) SearchConfig.EvalHashSize = SaneMegabytes(value) << 20; }
+      else if (word == "PAWNHASH") { if (reader.NextNumber(value)) SearchConfig.PawnHashSize = SaneMegabytes(value); }
       else if (word == "MOVEIMMEDIATE=TRUE" || word == "MOVEIMMEDIATE=FALSE") {}
       else if (word == "CHAT=TRUE") Settings.ChatMode = true;
       else if (word == "CHAT=FALSE") Settings.ChatMode = false;
-      else if (word == "QUANTIZATION=TRUE") Settings.Quantization = true;
-      else if (word == "QUANTIZATION=FALSE") Settings.Quantization = false;
-      else if (word == "QUICKPV=FALSE") Settings.QuickPv = false;
-      else if (word == "QUICKPV=TRUE") Settings.QuickPv = true;
+      else if (word == "QUANTIZATION=TRUE") SearchConfig.Quantization = true;
+      else if (word == "QUANTIZATION=FALSE") SearchConfig.Quantization = false;
+      else if (word == "QUICKPV=FALSE") SearchConfig.QuickPv = false;
+      else if (word == "QUICKPV=TRUE") SearchConfig.QuickPv = true;
       if (word == "END.") break;
     }
   }
-  if (Settings.Strength < 0) Settings.Strength = 0;
-  if (Settings.Strength > 100) Settings.Strength = 100;
+  if (EvalConfig.Strength < 0) EvalConfig.Strength = 0;
+  if (EvalConfig.Strength > 100) EvalConfig.Strength = 100;
 
-  Settings.PawnHashSize = RoundTableBytes(Settings.PawnHashSize << 20, sizeof(PawnHashEntry));
-  std::printf("Pawn Hash : %dMB\n", static_cast<int>(Settings.PawnHashSize >> 20));
-  Settings.HashSize = RoundTableBytes(Settings.HashSize, 2 * sizeof(HashEntry));
-  std::printf("Hash Tables: %dMB\n", static_cast<int>(Settings.HashSize >> 20));
-  Settings.EvalHashSize = RoundTableBytes(Settings.EvalHashSize, sizeof(EvalHashEntry));
-  std::printf("Hash Eval Table: %dMB\n", static_cast<int>(Settings.EvalHashSize >> 20));
-  if (Settings.Strength != 100) std::printf("WARNING: ");
-  std::printf("Vessik uses %d%% of its strength!\n", Settings.Strength);
+  SearchConfig.PawnHashSize = RoundTableBytes(SearchConfig.PawnHashSize << 20, sizeof(PawnHashEntry));
+  std::printf("Pawn Hash : %dMB\n", static_cast<int>(SearchConfig.PawnHashSize >> 20));
+  SearchConfig.HashSize = RoundTableBytes(SearchConfig.HashSize, 2 * sizeof(HashEntry));
+  std::printf("Hash Tables: %dMB\n", static_cast<int>(SearchConfig.HashSize >> 20));
+  SearchConfig.EvalHashSize = RoundTableBytes(SearchConfig.EvalHashSize, sizeof(EvalHashEntry));
+  std::printf("Hash Eval Table: %dMB\n", static_cast<int>(SearchConfig.EvalHashSize >> 20));
+  if (EvalConfig.Strength != 100) std::printf("WARNING: ");
+  std::printf("Vessik uses %d%% of its strength!\n", EvalConfig.Strength);
   std::fflush(stdout);
 
   MirrorEvalTables();
   SaveEvalTables();
-  ScaleEvalTables(Settings.Strength);
+  ScaleEvalTables(EvalConfig.Strength);
 }
 
 int RunEngine() {
@@ -186,5 +187,5 @@ int RunBenchProgram() {
   MirrorEvalTables();
   SaveEvalTables();
   std::printf("Bench: %d positions, depth %d\n", BenchPositionCount(), BENCH_DEPTH);
-  return RunBench(BENCH_DEPTH, true).Nodes > 0 ? 0 : 1;
+  return RunEngineBench(BENCH_DEPTH, true).Nodes > 0 ? 0 : 1;
 }

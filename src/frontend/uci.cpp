@@ -90,10 +90,10 @@ Move LegalMoveOfWord(const Word& w) {
 // Makes a move on the board only, keeping the game's halfmove clock.
 void MakeBoardMove(Move move) {
   Tree.Ply = 1;
-  Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
+  Tree.HalfmoveClock[1] = History.GameHalfmoveClock;
   Tree.MoveAtPly[2] = move;
   MakeMove(move);
-  Game.GameHalfmoveClock = Tree.HalfmoveClock[2];
+  History.GameHalfmoveClock = Tree.HalfmoveClock[2];
   Pos.SideToMove ^= 1;
 }
 
@@ -108,21 +108,21 @@ void RecordMoves(WordReader& words) {
   Game.PonderingNow = 0;
   Game.EngineColour = BLACK;
   Game.HumanColour = WHITE;
-  Game.GameMoveCount = 0;
+  History.GameMoveCount = 0;
   Tree.Ply = 1;
   Word w;
-  while (Game.GameMoveCount < MAX_GAME_MOVES && words.Next(w)) {
+  while (History.GameMoveCount < MAX_GAME_MOVES && words.Next(w)) {
     const Move move = LegalMoveOfWord(w);
     if (move == 0) break;
-    Game.GameMoves[Game.GameMoveCount] = move;
-    if (!ReplayMove(Game.GameMoveCount)) break;
-    Game.GameMoveCount++;
+    Game.GameMoves[History.GameMoveCount] = move;
+    if (!ReplayMove(History.GameMoveCount)) break;
+    History.GameMoveCount++;
   }
   RebuildPosition();
 }
 
 void PositionStartpos(WordReader& words) {
-  Game.HasSetupStart = false;
+  History.HasSetupStart = false;
   NewGame();
   Word w;
   if (!words.Next(w) || !w.Is("moves")) {
@@ -206,7 +206,7 @@ void PrintBestMove() {
     UnmakeMove(best);
     RestoreState(saved);
     Tree.Ply = 1;
-    Game.GameHalfmoveClock = Tree.HalfmoveClock[1];
+    History.GameHalfmoveClock = Tree.HalfmoveClock[1];
     MoveToCoord(reply, replyText);
   }
   if (ponder) {
@@ -225,11 +225,11 @@ void Go(const char* line) {
   }
   PrepareUciSearch();
   const int maxDepth = UciGo.Depth > 0 ? Clamp(UciGo.Depth, 1, MAX_UCI_DEPTH) : MAX_UCI_DEPTH;
-  Think(1, maxDepth);
+  SearchFromFrontEnd(1, maxDepth);
   Clock.MoveTimeBudget = 500;
   // "go infinite" and "go ponder" answer only once the interface has ended
   // them, even when the search came to its end by itself.
-  if ((Srch.UciInfinite || Srch.UciPonder) && !Srch.StopSearch && !Srch.MoveNowRequested) WaitForSearchEnd();
+  if ((Clock.UciInfinite || Clock.UciPonder) && !Srch.StopSearch && !Srch.MoveNowRequested) WaitForSearchEnd();
   FinishUciSearch();
   PrintBestMove();
 }
@@ -263,7 +263,7 @@ bool Execute(const char* line) {
     // An interface that asks again gets its answer again.
     PrintIdAndOptions();
   } else if (w.Is("bench")) {
-    RunBench(BENCH_DEPTH, true);
+    RunEngineBench(BENCH_DEPTH, true);
   }
   return true;
 }
@@ -341,6 +341,6 @@ void UciHandshake() {
   Settings.XboardOutput = 0;
   ResetUciOptions();
   PrintIdAndOptions();
-  AllocateHashTables(16);
+  ResizeTables(16, false);
   UciLoop();
 }

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "frontend/frontend.h"
+#include "frontend/game_record.h"
 #include "frontend/uci_internal.h"
 #include "position/position.h"
 #include "search/search.h"
@@ -77,7 +78,8 @@ void ParseGo(const char* line) {
 
 void PrepareUciSearch() {
   const UciGoValues& g = UciGo;
-  AllocateTimeUci();
+  Clock.MoveOverheadMs = Settings.MoveOverheadMs;
+  AllocateTimeUci(Clock);
   const bool limits = g.MoveTimeMs > 0 || g.Nodes > 0 || g.Depth > 0;
   // Clocks from an earlier go do not bound a search that names its own limits.
   if (limits && !g.ClockGiven) Clock.ClockKnown = false;
@@ -88,20 +90,20 @@ void PrepareUciSearch() {
   }
   Clock.NodeLimit = g.Nodes;
 
-  Srch.UciInfinite = g.Infinite;
-  Srch.UciPonder = g.Ponder;
-  Srch.InputPollingAllowed = true;
-  Srch.ThinkingOutput = true;
+  Clock.UciInfinite = g.Infinite;
+  Clock.UciPonder = g.Ponder;
+  Clock.InputPollingAllowed = true;
+  Clock.ThinkingOutput = true;
   // Only a depth or node limit (or "stop") ends a search without a clock.
-  Srch.FixedDepth = !g.ClockGiven && g.MoveTimeMs == 0 && (g.Nodes > 0 || g.Depth > 0 || g.Infinite);
+  Clock.FixedDepth = !g.ClockGiven && g.MoveTimeMs == 0 && (g.Nodes > 0 || g.Depth > 0 || g.Infinite);
   Game.PonderingNow = 0;
   Game.AnalyzeMode = 0;
 }
 
 void FinishUciSearch() {
-  Srch.UciInfinite = false;
-  Srch.UciPonder = false;
-  Srch.FixedDepth = false;
+  Clock.UciInfinite = false;
+  Clock.UciPonder = false;
+  Clock.FixedDepth = false;
   Clock.FixedMoveTime = 0;
   Clock.NodeLimit = 0;
 }
@@ -117,7 +119,7 @@ void WaitForSearchEnd() {
     Word w;
     if (!words.Next(w)) continue;
     if (w.Is("stop")) return;
-    if (w.Is("ponderhit") && Srch.UciPonder) return;
+    if (w.Is("ponderhit") && Clock.UciPonder) return;
     if (w.Is("isready")) {
       std::printf("readyok\n");
       std::fflush(stdout);

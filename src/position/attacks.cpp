@@ -5,7 +5,6 @@
 
 #include "platform/platform.h"
 #include "position/position.h"
-#include "search/search.h"
 
 AttackTableSet Attacks;
 
@@ -195,7 +194,6 @@ void InitAttackTables() {
   BuildSlidingTables();
   BuildQuietBuckets();
   BuildMoveKeys();
-  BuildCaptureValueTables();
   built = true;
 }
 

@@ -11,13 +11,13 @@ inline uint32_t ScoreEvasion(Move move) {
   int score;
   if (move < 0x8000) {
     const int ply = Tree.Ply;
-    if (move == Srch.Killer1[ply]) {
+    if (move == Hints.Killer1[ply]) {
       score = -2100;
-    } else if (move == Srch.Killer2[ply]) {
+    } else if (move == Hints.Killer2[ply]) {
       score = -2101;
     } else {
       if (IsSeventhRankPush(move)) Gen.SeventhRankPush = true;
-      score = static_cast<int>(Srch.HistoryTable[Us][MoveFromTo(move)]);
+      score = static_cast<int>(Hints.History[Us][MoveFromTo(move)]);
     }
   } else {
     int v = PieceValue[MoveCaptured(move)] + PieceValue[MovePromotion(move)];

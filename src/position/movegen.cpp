@@ -7,6 +7,13 @@
 
 MoveGenState Gen;
 
+namespace {
+const Move NoMoves[PLY_SLOTS + 2] = {};
+const uint32_t NoHistory[2][4096] = {};
+const Move NoMove = 0;
+}  // namespace
+OrderingHints Hints = {NoMoves, NoMoves, NoHistory, NoMoves, &NoMove};
+
 using namespace movegen;
 
 namespace {
@@ -16,14 +23,14 @@ namespace {
 // ---------------------------------------------------------------------------
 
 inline int BucketOf(Move move, int ply) {
-  if (move == Srch.PvTable[0][ply] || move == Srch.RootHashMove) return 0;
+  if (move == Hints.LastLine[ply] || move == *Hints.RootHashMove) return 0;
   int m = PieceRank[MoveType(move)];
   int c = PieceRank[MoveCaptured(move)];
   if (m < c || IsPromotion(move)) return MoveTo(move) == Gen.RecaptureSquare ? 1 : 2;
   if (m == c) return 3;
   if (IsCapture(move)) return 6;
-  if (move == Srch.Killer1[ply]) return 5;
-  if (move == Srch.Killer2[ply]) return 6;
+  if (move == Hints.Killer1[ply]) return 5;
+  if (move == Hints.Killer2[ply]) return 6;
   if (MoveType(move) == KING && (MoveTo(move) - MoveFrom(move) == 2 || MoveFrom(move) - MoveTo(move) == 2)) return 7;
   return Gen.QuietBucket[MoveType(move) - 1][MoveTo(move)];
 }
@@ -61,7 +68,7 @@ void GenerateAllFor() {
 // ---------------------------------------------------------------------------
 
 inline uint32_t ScoreCapture(Move move) {
-  int gain = CaptureValues.CaptureGain[MoveGainIndex(move)];
+  int gain = CaptureGain.Value[MoveGainIndex(move)];
   if (gain >= PieceValue[MoveType(move)]) return static_cast<uint32_t>(gain + GOOD_CAPTURE);
   EnsureSliderSets();
   return static_cast<uint32_t>(StaticExchange(MoveFrom(move), MoveTo(move)) + GOOD_CAPTURE);
@@ -70,7 +77,7 @@ inline uint32_t ScoreCapture(Move move) {
 template <int Us>
 inline uint32_t ScoreQuiet(Move move) {
   if (IsSeventhRankPush(move)) Gen.SeventhRankPush = true;
-  return Srch.HistoryTable[Us][MoveFromTo(move)] + 1;
+  return Hints.History[Us][MoveFromTo(move)] + 1;
 }
 
 template <int Us>

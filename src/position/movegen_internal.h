@@ -2,7 +2,6 @@
 #pragma once
 
 #include "position/position.h"
-#include "search/search.h"
 
 namespace movegen {
 
@@ -42,6 +41,21 @@ inline Bitboard ShiftPawns(Bitboard pawns) {
 inline Move Word(int from, int to, int type, int captured, int promotion = 0) {
   return MakeMoveWord(from, to, type, captured, promotion);
 }
+
+// Value a capture or promotion wins, by move bits 15-20 (captured | promotion
+// << 3): the captured piece plus the whole promotion piece, 100 for neither
+// (en passant). Folded at compile time so the generators need no start-up.
+struct CaptureGainTable {
+  int Value[64];
+  constexpr CaptureGainTable() : Value() {
+    constexpr int value[8] = {0, 100, 300, 300, 500, 900, 1000, 0};
+    for (int index = 0; index < 64; index++) {
+      const int captured = index & 7, promotion = index >> 3;
+      Value[index] = captured == 0 && promotion == 0 ? 100 : value[captured] + value[promotion];
+    }
+  }
+};
+inline constexpr CaptureGainTable CaptureGain{};
 
 inline int CapturedOn(int sq) { return Pos.Board[sq] & 7; }
 

@@ -9,7 +9,7 @@ const int PieceUnitsOf[8] = {0, 0, 3, 3, 5, 9, 0, 0};
 
 PositionRecord Pos;
 TreeRecord Tree = {1, {}, {}, {}};
-GameRecord Game;
+GameHistoryRecord History;
 bool Chess960Variant = false;
 
 namespace {
@@ -63,16 +63,16 @@ void SetStandardPosition() {
 }  // namespace
 
 void NewGame() {
-  if (Game.HasSetupStart) {
-    Pos = Game.StartPosition;
+  if (History.HasSetupStart) {
+    Pos = History.StartPosition;
   } else {
     SetStandardPosition();
   }
-  Game.GameHalfmoveClock = Game.HasSetupStart ? Game.StartHalfmoveClock : 0;
+  History.GameHalfmoveClock = History.HasSetupStart ? History.StartHalfmoveClock : 0;
   RecomputeKeys();
 }
 
-void SaveStartPosition() { Game.StartPosition = Pos; }
+void SaveStartPosition() { History.StartPosition = Pos; }
 
 void RecomputeBitboards() {
   std::memset(Pos.PieceBB, 0, sizeof Pos.PieceBB);

@@ -140,6 +140,8 @@ extern const int PieceUnitsOf[8];      // 0 0 3 3 5 9 0 0
 // ---------------------------------------------------------------------------
 // The position record
 // ---------------------------------------------------------------------------
+// Written by make/unmake (the search and the front end's game moves) and by
+// the set-up routines (new game, FEN, edit); everything else reads it.
 struct PositionRecord {
   uint8_t Board[64];           // PieceCode of each square
   Bitboard PieceBB[12];        // White P N B R Q K, Black P N B R Q K
@@ -172,6 +174,8 @@ extern PositionRecord Pos;
 // Per-ply bookkeeping of the current line. The root of a search is ply 1 and
 // Ply stays 1 outside a search. Arrays are written one ply ahead, and a node at
 // ply 63 still makes moves, so they hold index 64 (and one spare).
+// Written by whoever makes moves on the board: the search inside a search,
+// the front end's game replay outside one.
 constexpr int MAX_PLY = 64;
 constexpr int PLY_SLOTS = MAX_PLY + 2;
 struct TreeRecord {
@@ -182,47 +186,21 @@ struct TreeRecord {
 };
 extern TreeRecord Tree;
 
-// The game: its moves from the start position, the keys met, the set-up start
-// and the flags of the front end that the search reads.
+// The game as the position layer sees it: the keys met (the repetition test
+// reads them), the fifty-move count, and the start a new game returns to.
+// Written by the front end's game routines (moves, set-up, new game); a search
+// writes KeyHistory only beyond GameMoveCount, for the line it is in.
 constexpr int MAX_GAME_MOVES = 2048;
 constexpr int KEY_HISTORY_SIZE = MAX_GAME_MOVES + PLY_SLOTS + 2;
-constexpr int PENDING_LINES = 32;
-constexpr int PENDING_LINE_SIZE = 256;  // at most 254 characters and the line end
-struct GameRecord {
-  Move GameMoves[MAX_GAME_MOVES];
+struct GameHistoryRecord {
   int GameMoveCount;
   HashKey KeyHistory[KEY_HISTORY_SIZE];
   int16_t GameHalfmoveClock;
   PositionRecord StartPosition;
   bool HasSetupStart;
   int16_t StartHalfmoveClock;  // halfmove clock of a set-up start (its FEN's counter)
-
-  int EngineColour;      // 1 White, 0 Black
-  int HumanColour;
-  int ForceMode;
-  int AnalyzeMode;
-  int QuitRequested;
-  uint8_t PonderEnabled;
-  uint8_t PonderingNow;
-  uint8_t GameOverMark;  // 9 = the engine has resigned
-  bool GameEnded;        // the interface sent "result": no play until a new game or set-up
-  uint8_t ResignCount;
-  uint8_t OutOfBook;
-  uint8_t IncrementMode;
-  // Lines read while a search ran: PendingInput is the last one read (the
-  // one that stopped the search, if one did); every line that still has to
-  // be executed waits in PendingLines, oldest first, for the command loop.
-  char PendingInput[PENDING_LINE_SIZE];
-  char PendingLines[PENDING_LINES][PENDING_LINE_SIZE];
-  int PendingHead;
-  int PendingCount;
-  bool EndOfInputSeen;   // a search met the end of input and queued a "quit"
-  char PonderReplyText[8];  // the predicted reply as the opponent would send it: "e7e8q\n"
-  Move CurrentMove;      // the move the game loop plays next; 0 for none
-  FILE* LogFile;         // log.txt: every input line; null when it could not be opened
-  FILE* ErrorFile;       // Error.txt: key-consistency reports; null likewise
 };
-extern GameRecord Game;
+extern GameHistoryRecord History;
 
 // ---------------------------------------------------------------------------
 // Position record operations
@@ -276,9 +254,9 @@ void RecomputeKeys();
 void BuildMoveKeys();
 
 // ---------------------------------------------------------------------------
-// Attack detection: tables built once at start-up (InitEvalTables calls the
-// builders in its fixed order; InitAttackTables builds them all for tools and
-// tests), sliding lookups over the rotated and diagonal occupancy bytes.
+// Attack detection: tables built once at start-up (InitAttackTables builds
+// them all, once; the evaluation's start-up calls it), sliding lookups over
+// the rotated and diagonal occupancy bytes.
 // ---------------------------------------------------------------------------
 struct AttackTableSet {
   Bitboard KnightAttacks[64];
@@ -394,6 +372,22 @@ struct MoveGenState {
   uint8_t QuietBucket[6][64];        // by moving type - 1 and destination
 };
 extern MoveGenState Gen;
+
+// What the generators order by besides the moves themselves: killers, history
+// and the last completed line belong to the search, which points these at its
+// own state when it initialises (SetOrderingHints). Until then they point at
+// empty tables, so tools and tests that only generate moves need no search.
+struct OrderingHints {
+  const Move* Killer1;              // by ply
+  const Move* Killer2;              // by ply
+  const uint32_t (*History)[4096];  // by colour value, from + 64 * to
+  const Move* LastLine;             // the last completed line, by ply
+  const Move* RootHashMove;
+};
+extern OrderingHints Hints;
+// Added to the exchange value of a capture in the staged capture lists, so
+// that every capture scores above the quiet moves.
+constexpr int GOOD_CAPTURE = 10000;
 
 void BuildQuietBuckets();
 void GenerateAll();

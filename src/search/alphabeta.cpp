@@ -41,14 +41,14 @@ inline bool FromAttackedSquare(Move m, const int* squares, int n) {
 
 bool IsDraw() {
   const int ply = Tree.Ply;
-  const int here = Game.GameMoveCount + ply - 1;
+  const int here = History.GameMoveCount + ply - 1;
   VESSIK_ASSERT(here >= 0 && here < KEY_HISTORY_SIZE);
-  Game.KeyHistory[here] = Pos.Key;
+  History.KeyHistory[here] = Pos.Key;
   const int clock = Tree.HalfmoveClock[ply];
   if (clock >= 100) return true;
   Srch.RepetitionSeen = 0;
   for (int d = 2; d <= clock + 2 && here - d >= 0; d += 2) {
-    if (Game.KeyHistory[here - d] == Pos.Key) {
+    if (History.KeyHistory[here - d] == Pos.Key) {
       Srch.RepetitionSeen = 1;
       return true;
     }
@@ -98,8 +98,10 @@ int Search(int alpha, int beta, int depth, int nullAllowed) {
     Srch.PollCountdown = PollInterval();
     if (!Srch.StopSearch && Srch.PollingEnabled) {
       PollInput(true);
-      if (Game.AnalyzeMode && Srch.ThinkingOutput && Srch.NodeCount - Srch.StatusNodes > 2 * int64_t{Srch.Nps})
-        PrintStatus();
+      if (Limits.AnalyzeMode && Limits.ThinkingOutput && Srch.NodeCount - Srch.StatusNodes > 2 * int64_t{Srch.Nps}) {
+        ActiveReporter().Status();
+        Srch.StatusNodes = Srch.NodeCount;
+      }
     }
   }
   if (Srch.StopSearch) return alpha;

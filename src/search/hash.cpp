@@ -5,12 +5,18 @@
 #include <cstring>
 
 #include "eval/eval.h"
-#include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "search/search.h"
 
 HashTableSet Tables;
 SearchState Srch;
+SearchSettings SearchConfig;
+
+namespace {
+// The generators order by the search's killers, history and last line from
+// the start, whether or not InitSearchTables has run yet.
+[[maybe_unused]] const bool kHintsReady = (InitSearchTables(), true);
+}  // namespace
 
 uint32_t RoundTableBytes(uint32_t bytes, uint32_t entrySize) {
   uint32_t q = bytes / entrySize;
@@ -72,9 +78,12 @@ void ClearTranspositionEntries() {
 }  // namespace
 
 int AllocateTableBlocks() {
+  return AllocateTableBlocks(SearchConfig.HashSize, SearchConfig.EvalHashSize, SearchConfig.PawnHashSize);
+}
+
+int AllocateTableBlocks(uint32_t hashBytes, uint32_t evalBytes, uint32_t pawnBytes) {
   void* blocks[4] = {};
-  size_t sizes[4] = {Settings.HashSize / 2 + 256u, Settings.HashSize / 2 + 256u, Settings.EvalHashSize + 256u,
-                     Settings.PawnHashSize + 256u};
+  size_t sizes[4] = {hashBytes / 2 + 256u, hashBytes / 2 + 256u, evalBytes + 256u, pawnBytes + 256u};
   int failure = 0;
   for (int i = 0; i < 4 && !failure; i++) {
     blocks[i] = std::malloc(sizes[i]);
@@ -88,13 +97,13 @@ int AllocateTableBlocks() {
   for (int i = 0; i < 4; i++) Tables.Blocks[i] = blocks[i];
   Tables.DepthPreferredTable = AlignedBase<HashEntry>(blocks[0]);
   Tables.AlwaysReplaceTable = AlignedBase<HashEntry>(blocks[1]);
-  Tables.EvalTable = AlignedBase<EvalHashEntry>(blocks[2]);
-  Tables.PawnTable = AlignedBase<PawnHashEntry>(blocks[3]);
-  Tables.HashBytes = Settings.HashSize;
-  Tables.EvalBytes = Settings.EvalHashSize;
-  Tables.PawnBytes = Settings.PawnHashSize;
+  EvalCaches.EvalTable = AlignedBase<EvalHashEntry>(blocks[2]);
+  EvalCaches.PawnTable = AlignedBase<PawnHashEntry>(blocks[3]);
+  Tables.HashBytes = hashBytes;
+  EvalCaches.EvalBytes = evalBytes;
+  EvalCaches.PawnBytes = pawnBytes;
   // Nothing may index past the new tables before they are cleared.
-  Tables.HashMask = Tables.EvalHashMask = Tables.PawnHashMask = 0;
+  Tables.HashMask = EvalCaches.EvalHashMask = EvalCaches.PawnHashMask = 0;
   return 0;
 }
 
@@ -177,23 +186,6 @@ void ResetTranspositionTables() {
   RecomputeKeys();
 }
 
-void ClearEvalCaches() {
-  Tables.EvalHashMask = Tables.EvalBytes ? Tables.EvalBytes / sizeof(EvalHashEntry) - 1 : 0;
-  Tables.PawnHashMask = Tables.PawnBytes ? Tables.PawnBytes / sizeof(PawnHashEntry) - 1 : 0;
-  if (!Tables.EvalTable) return;
-  for (uint32_t i = 0; i <= Tables.EvalHashMask; i++) {
-    EvalHashEntry& e = Tables.EvalTable[i];
-    e.KeyLow = e.KeyHigh = 0;
-    e.Score = 0;
-  }
-  for (uint32_t i = 0; i <= Tables.PawnHashMask; i++) {
-    PawnHashEntry& e = Tables.PawnTable[i];
-    e.KeyLow = e.KeyHigh = 0;
-    e.PassedSet = 0;
-    e.Score = 0;
-  }
-}
-
 void ClearHashTables() {
   ClearTranspositionEntries();
   ClearEvalCaches();
@@ -223,31 +215,32 @@ void SizeHashTables(int totalMb) {
   if (tt < 2) tt = 2;
   if (pawn < 3) pawn = 3;
   if (eval < 1) eval = 1;
-  Settings.PawnHashSize = RoundTableBytes(pawn << 20, sizeof(PawnHashEntry));
-  Settings.HashSize = RoundTableBytes(tt << 20, 2 * sizeof(HashEntry));
-  Settings.EvalHashSize = RoundTableBytes(eval << 20, sizeof(EvalHashEntry));
-  std::printf("Hash Eval Table: %dMB\n", static_cast<int>(Settings.EvalHashSize >> 20));
-  std::printf("Pawn Hash : %dMB\n", static_cast<int>(Settings.PawnHashSize >> 20));
-  std::printf("Hash Tables: %dMB\n", static_cast<int>(Settings.HashSize >> 20));
+  SearchConfig.PawnHashSize = RoundTableBytes(pawn << 20, sizeof(PawnHashEntry));
+  SearchConfig.HashSize = RoundTableBytes(tt << 20, 2 * sizeof(HashEntry));
+  SearchConfig.EvalHashSize = RoundTableBytes(eval << 20, sizeof(EvalHashEntry));
+  std::printf("Hash Eval Table: %dMB\n", static_cast<int>(SearchConfig.EvalHashSize >> 20));
+  std::printf("Pawn Hash : %dMB\n", static_cast<int>(SearchConfig.PawnHashSize >> 20));
+  std::printf("Hash Tables: %dMB\n", static_cast<int>(SearchConfig.HashSize >> 20));
   std::fflush(stdout);
 }
 
-void AllocateHashTables(int totalMb) {
-  const uint32_t hash = Settings.HashSize, eval = Settings.EvalHashSize, pawn = Settings.PawnHashSize;
+bool AllocateHashTables(int totalMb) {
+  const uint32_t hash = SearchConfig.HashSize, eval = SearchConfig.EvalHashSize, pawn = SearchConfig.PawnHashSize;
   SizeHashTables(totalMb);
   int failure = AllocateTableBlocks();
   if (failure) {
     // The previous tables are still allocated and stay in use.
-    Settings.HashSize = hash;
-    Settings.EvalHashSize = eval;
-    Settings.PawnHashSize = pawn;
+    SearchConfig.HashSize = hash;
+    SearchConfig.EvalHashSize = eval;
+    SearchConfig.PawnHashSize = pawn;
     std::printf(failure == 1 ? "HASH is too large\n" : "Hash Eval is too large!\n");
     std::fflush(stdout);
     WaitKey();
-    return;
+    return false;
   }
-  InitEvalTables();
+  ResetTranspositionTables();
   ClearHashTables();
+  return true;
 }
 
 void AdvanceSearchAge() {

@@ -212,8 +212,8 @@ void OrderRootMoves() {
   for (int b = 0; b < BUCKET_COUNT; b++)
     for (int i = 0; i < buckets.Count[b] && n < BUCKET_SIZE; i++) moves[n++] = buckets.Moves[b][i];
 
-  const int multiPv = Settings.MultiPvCount < 1 ? 1 : Settings.MultiPvCount > MAX_MULTI_PV ? MAX_MULTI_PV
-                                                                                             : Settings.MultiPvCount;
+  const int multiPv = SearchConfig.MultiPvCount < 1 ? 1 : SearchConfig.MultiPvCount > MAX_MULTI_PV ? MAX_MULTI_PV
+                                                                                             : SearchConfig.MultiPvCount;
   const Move killer1 = Srch.Killer1[ply], killer2 = Srch.Killer2[ply];
   for (int i = 0; i < n; i++) {
     const Move m = moves[i];

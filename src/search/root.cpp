@@ -3,7 +3,6 @@
 // principal variation.
 #include <cstring>
 
-#include "book/book.h"
 #include "platform/platform.h"
 #include "search/search_internal.h"
 
@@ -18,24 +17,24 @@ constexpr int ROOT_WINDOW = MATE_SCORE + 1;
 constexpr int MAX_ROOT_DEPTH = 8000;  // depth field of a table entry: 13 bits
 
 int MultiPvCount() {
-  const int n = Settings.MultiPvCount;
+  const int n = SearchConfig.MultiPvCount;
   return n < 1 ? 1 : n > MAX_MULTI_PV ? MAX_MULTI_PV : n;
 }
 
-bool ThinkingOn() { return Srch.ThinkingOutput && !Settings.ChatMode; }
+bool ThinkingOn() { return Limits.ThinkingOutput && !Limits.ChatMode; }
 
 int64_t ElapsedCentiseconds() { return (TickMs() - Srch.StartTicks) / 10; }
 
 bool ClockIgnored() {
-  return Srch.FixedDepth || Game.PonderingNow || Srch.TestSuiteRunning || Game.AnalyzeMode || Srch.UciPonder ||
-         Srch.UciInfinite;
+  return Limits.FixedDepth || Limits.PonderingNow || Limits.TestSuiteRunning || Limits.AnalyzeMode || Limits.UciPonder ||
+         Limits.UciInfinite;
 }
 
 // The move that led to the root: the last game move, or for a set-up position
 // with an en passant square the double step that made it, so that a stored en
 // passant capture at the root passes the stored-move test.
 Move MoveIntoRoot() {
-  if (Game.GameMoveCount > 0) return Game.GameMoves[Game.GameMoveCount - 1];
+  if (History.GameMoveCount > 0) return Limits.LastGameMove;
   if (!Pos.EnPassantBB) return 0;
   const int square = LowestSquare(Pos.EnPassantBB);
   return Pos.SideToMove == WHITE ? MakeMoveWord(square + 8, square - 8, PAWN) : MakeMoveWord(square - 8, square + 8, PAWN);
@@ -61,12 +60,12 @@ int CountLegalRootMoves() {
 // Root draw test: the fifty-move rule, bare minor pieces, or a third occurrence.
 // Every earlier occurrence is counted into RepetitionSeen.
 bool RootIsDraw() {
-  const int here = Game.GameMoveCount;
-  Game.KeyHistory[here] = Pos.Key;
+  const int here = History.GameMoveCount;
+  History.KeyHistory[here] = Pos.Key;
   const int clock = Tree.HalfmoveClock[1];
   int seen = 0;
   for (int d = 2; d <= clock + 2 && here - d >= 0; d += 2)
-    if (Game.KeyHistory[here - d] == Pos.Key) seen++;
+    if (History.KeyHistory[here - d] == Pos.Key) seen++;
   Srch.RepetitionSeen = seen;
   const bool bareMinors = Pos.PawnCount[WHITE] == 0 && Pos.PawnCount[BLACK] == 0 && Pos.PieceUnits[WHITE] < 5 &&
                           Pos.PieceUnits[BLACK] < 5;
@@ -85,11 +84,28 @@ void RestoreRoot(const RootState& root) {
   RecomputeKeys();
 }
 
+// The root line goes to the reporter; the speed estimate is taken from the
+// moment of the report, and the reporter's formatting leaves the ply to us.
+void ReportLine(int score, int depth) {
+  const int64_t elapsed = ElapsedCentiseconds();
+  ActiveReporter().Line(score, depth);
+  Tree.Ply = 1;
+  if (elapsed > 0) {
+    const int64_t nps = Srch.NodeCount * 100 / elapsed;
+    Srch.Nps = static_cast<int32_t>(nps > INT32_MAX ? INT32_MAX : nps);
+  }
+}
+
+void ReportStatus() {
+  ActiveReporter().Status();
+  Srch.StatusNodes = Srch.NodeCount;
+}
+
 // Prints the line that the root has just found for a move, from the root position.
 void PrintQuickPv(Move move, const SavedState& saved, int score, int depth) {
   Ascend();
   LeaveChild(move, saved);
-  PrintPv(score, depth / ONE_PLY);
+  ReportLine(score, depth / ONE_PLY);
   EnterChild(move);
   Descend();
 }
@@ -101,7 +117,7 @@ constexpr int SAN_WORK_PLY = 11;
 // Every change of the root's best move goes through here, so that the test
 // suite learns when the expected answer was first found.
 void SetRootBestMove(Move move) {
-  if (Srch.TestSuiteRunning && move != 0 && move != Srch.RootBestMove) {
+  if (Limits.TestSuiteRunning && move != 0 && move != Srch.RootBestMove) {
     char text[SAN_TEXT_SIZE];
     FormatRootMove(move, text);
     if (std::strcmp(text, Srch.SolutionText) == 0)
@@ -207,7 +223,7 @@ void search::RecordMultiPvLine(int index, Move move, int score, int depth) {
     }
   }
   MultiPv.WorstMultiPvScore = MultiPv.MultiPvLine[count].Score;
-  if (Srch.ThinkingOutput) PrintMultiPv(index, score, depth);
+  if (Limits.ThinkingOutput) ActiveReporter().MultiPvLines();
 }
 
 namespace {
@@ -288,9 +304,9 @@ int RootSearch(int alpha, int beta, int depth) {
     legal++;
     Srch.RootMovesSearched = legal;
 
-    if (Srch.ThinkingOutput && !Settings.XboardOutput && Srch.NodeCount > Srch.Nps)
-      PrintCurrentMove(m, legal, depth / ONE_PLY);
-    if (Game.AnalyzeMode && Srch.ThinkingOutput && Srch.NodeCount - Srch.StatusNodes > Srch.Nps) PrintStatus();
+    if (Limits.ThinkingOutput && !Limits.XboardOutput && Srch.NodeCount > Srch.Nps)
+      ActiveReporter().CurrentMove(m, legal, depth / ONE_PLY);
+    if (Limits.AnalyzeMode && Limits.ThinkingOutput && Srch.NodeCount - Srch.StatusNodes > Srch.Nps) ReportStatus();
 
     Srch.ExtensionFlag[2] = 0;
     int e = givesCheck ? ONE_PLY : 0;
@@ -319,7 +335,7 @@ int RootSearch(int alpha, int beta, int depth) {
     } else {
       score = -Child(-alpha - 1, -alpha, newDepth);
       if (score > alpha && score < beta && !Srch.StopSearch) {
-        if (!Settings.AnalyseOption) {
+        if (!SearchConfig.AnalyseOption) {
           score = -Child(-beta, -alpha + 1, newDepth);
           if (Srch.StopSearch) {
             // The re-search was cut short: keep the move that beat the best
@@ -329,9 +345,9 @@ int RootSearch(int alpha, int beta, int depth) {
             cutShort = true;
           }
         } else {
-          if (Settings.Quantization) score = Quantize(score);
+          if (SearchConfig.Quantization) score = Quantize(score);
           alpha = score;
-          if (score < beta && Settings.QuickPv) {
+          if (score < beta && SearchConfig.QuickPv) {
             Srch.PvTable[2][1] = m;
             Srch.PvTable[2][2] = 0;
             Srch.RootBestMove = m;
@@ -355,11 +371,11 @@ int RootSearch(int alpha, int beta, int depth) {
     }
     if (score > alpha) {
       Srch.LastRootScore = score;
-      if (Settings.Quantization) score = Quantize(score);
+      if (SearchConfig.Quantization) score = Quantize(score);
       SetRootBestMove(m);
       alpha = score;
       if (score >= beta) {
-        if (legal == 1 && !Game.AnalyzeMode && !Srch.UciInfinite) {
+        if (legal == 1 && !Limits.AnalyzeMode && !Limits.UciInfinite) {
           // Go on with the window raised past the first move, which stays the
           // line's move unless another beats it.
           Srch.RootFirstFailHigh = true;
@@ -377,8 +393,8 @@ int RootSearch(int alpha, int beta, int depth) {
       }
       Srch.PvTable[2][1] = m;
       if (multiPv == 1 && depth >= 4 * ONE_PLY && thinking &&
-          (!Settings.XboardOutput || Srch.NodeCount > 2 * int64_t{Srch.Nps}))
-        PrintPv(score, depth / ONE_PLY);
+          (!Limits.XboardOutput || Srch.NodeCount > 2 * int64_t{Srch.Nps}))
+        ReportLine(score, depth / ONE_PLY);
     }
   }
 
@@ -398,52 +414,108 @@ int RootSearch(int alpha, int beta, int depth) {
   return alpha;
 }
 
-int Think(int depthHint, int maxDepth) {
+void RecordMoveWithoutSearch(Move move) {
   Srch.DrawFlag = false;
   Tree.Ply = 1;
   Srch.CompletedDepth = 0;
-  Srch.ReportedMove = 0;
-  if (Settings.OwnBook && Book.BookLoaded && !Game.HasSetupStart && !Game.AnalyzeMode && !Srch.UciInfinite) {
-    const Move bookMove = ProbeBook();
-    if (bookMove) {
-      Srch.PvTable[2][1] = Srch.PvTable[0][1] = bookMove;
-      Srch.PvTable[2][2] = Srch.PvTable[0][2] = 0;
-      // A book move is played without a search: nothing searched, no score.
-      Srch.NodeCount = 0;
-      Srch.LastRootScore = 0;
-      Srch.StartTicks = TickMs();
-      return 0;
-    }
-    Game.OutOfBook = 1;
-  }
+  Srch.PvTable[2][1] = Srch.PvTable[0][1] = move;
+  Srch.PvTable[2][2] = Srch.PvTable[0][2] = 0;
+  Srch.NodeCount = 0;
+  Srch.LastRootScore = 0;
+  Srch.StartTicks = TickMs();
+}
 
+namespace {
+
+SearchReporter Silent;
+SearchReporter* Reporter = &Silent;
+
+// The fields that the rules of a search change (the clock, and a ponder
+// search that became a real one), back to the caller.
+void GiveBackClock(SearchLimits& limits) {
+  limits.PonderingNow = Limits.PonderingNow;
+  limits.UciPonder = Limits.UciPonder;
+  limits.MoveTimeBudget = Limits.MoveTimeBudget;
+  limits.EngineClock = Limits.EngineClock;
+  limits.OpponentClock = Limits.OpponentClock;
+  limits.ClockKnown = Limits.ClockKnown;
+}
+
+int Iterate(int depthHint, int maxDepth);
+
+}  // namespace
+
+Move SearchLikelyReply(SearchLimits& limits, int depth) {
+  Limits = limits;
+  Limits.ThinkingOutput = false;
+  Tree.Ply = 1;
+  Srch.NodeCount = 0;
+  Srch.StopSearch = false;
+  RecomputeKeys();
+  const Bitboard enPassant = Pos.EnPassantBB;
+  const HashKey key = Pos.Key;
+  Srch.StartSeconds = SecondsNow();
+  Srch.StartTicks = Srch.ClockStartTicks = TickMs();
+  std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
+  Srch.IterationDepth = 4;
+  Srch.PollCountdown = 20000;
+  Srch.PollingEnabled = false;
+  Tree.HalfmoveClock[1] = History.GameHalfmoveClock;
+  RootSearch(-MATE_SCORE - 1, MATE_SCORE + 1, depth);
+  Srch.DrawFlag = false;
+  const Move reply = Srch.PvTable[2][1];
+  std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
+  Srch.DepthHint = 0;
+  Pos.EnPassantBB = enPassant;
+  Pos.Key = key;
+  Tree.Ply = 1;
+  GiveBackClock(limits);
+  return reply;
+}
+
+SearchReporter& ActiveReporter() { return *Reporter; }
+void UseReporter(SearchReporter* reporter) { Reporter = reporter ? reporter : &Silent; }
+
+int Think(SearchLimits& limits, SearchReporter& reporter) {
+  Limits = limits;
+  UseReporter(&reporter);
+  const int score = Iterate(limits.DepthHint, limits.MaxDepth);
+  UseReporter(nullptr);
+  GiveBackClock(limits);
+  return score;
+}
+
+namespace {
+
+int Iterate(int depthHint, int maxDepth) {
+  Srch.DrawFlag = false;
+  Tree.Ply = 1;
+  Srch.CompletedDepth = 0;
   Srch.StopSearch = false;
   // The first look comes after 20000 nodes, or at a smaller node limit.
-  Srch.PollCountdown = Clock.NodeLimit > 0 && Clock.NodeLimit < 20000 ? static_cast<int32_t>(Clock.NodeLimit) : 20000;
+  Srch.PollCountdown = Limits.NodeLimit > 0 && Limits.NodeLimit < 20000 ? static_cast<int32_t>(Limits.NodeLimit) : 20000;
   Srch.NodeCount = 0;
   Srch.StatusNodes = 0;
-  Srch.PollingEnabled = Srch.InputPollingAllowed;
+  Srch.PollingEnabled = Limits.InputPollingAllowed;
   // A move from an earlier search must never be played here.
   Srch.RootBestMove = 0;
   RecomputeKeys();
   Evaluate(-MATE_SCORE, MATE_SCORE);
   int alpha = -ROOT_WINDOW, beta = ROOT_WINDOW;
 
-  if (Settings.XboardOutput) AllocateTimeXboard();
+  if (Limits.XboardOutput) AllocateTimeXboard();
   for (auto& side : Srch.HistoryTable)
     for (uint32_t& h : side) h >>= 8;
-  if (Settings.ChatMode && !Game.PonderingNow) ChatOpeningRemark();
-  ClearIterationChat();
+  ActiveReporter().SearchStarted();
   const int decayed = 3 * Ev.LazyMargin / 4;
   Ev.LazyMargin = decayed > LAZY_MARGIN_START ? decayed : LAZY_MARGIN_START;
 
   Srch.StartSeconds = SecondsNow();
   Srch.StartTicks = Srch.ClockStartTicks = TickMs();
   Srch.MoveNowRequested = false;
-  Game.PendingInput[0] = 0;
   AdvanceSearchAge();
-  Tree.HalfmoveClock[1] = Game.GameHalfmoveClock;
-  Srch.FutilityActive = Settings.FutilityEnabled && Pos.PawnCount[WHITE] > 0 && Pos.PawnCount[BLACK] > 0 &&
+  Tree.HalfmoveClock[1] = History.GameHalfmoveClock;
+  Srch.FutilityActive = SearchConfig.FutilityEnabled && Pos.PawnCount[WHITE] > 0 && Pos.PawnCount[BLACK] > 0 &&
                         PopCount(Pos.WhiteOcc) >= 5 && PopCount(Pos.BlackOcc) >= 5;
 
   std::memset(Srch.PvTable[0], 0, sizeof Srch.PvTable[0]);
@@ -452,7 +524,7 @@ int Think(int depthHint, int maxDepth) {
   if (depthHint > 1) Srch.DepthHint = depthHint - 1;
 
   Tree.InCheckAtPly[1] = OwnKingAttacked() ? 1 : 0;
-  Srch.LowTime = Clock.EngineClock <= 3000;
+  Srch.LowTime = Limits.EngineClock <= 3000;
   std::memset(&MultiPv, 0, sizeof MultiPv);
   // Known before the first iteration, which may end on a stored result
   // without walking the root moves.
@@ -466,8 +538,8 @@ int Think(int depthHint, int maxDepth) {
     const int64_t elapsed = ElapsedCentiseconds();
     if (elapsed >= 100) Srch.Nps = static_cast<int32_t>(Srch.NodeCount * 100 / elapsed);
     if (Srch.StopSearch) break;
-    if (!ClockIgnored() && elapsed > 0.6 * Clock.MoveTimeBudget) break;
-    if (Settings.ChatMode) ChatIterationRemark(d == 1 ? -MATE_SCORE - 2 : Srch.LastRootScore);
+    if (!ClockIgnored() && elapsed > 0.6 * Limits.MoveTimeBudget) break;
+    ActiveReporter().IterationStarted(d == 1 ? -MATE_SCORE - 2 : Srch.LastRootScore);
 
     RestoreRoot(root);
     if (MultiPvCount() > 1) {
@@ -476,13 +548,13 @@ int Think(int depthHint, int maxDepth) {
     }
     // The tactical factor is taken as configured; the depth stays within what
     // a table entry can hold.
-    int depth = ONE_PLY * d + Settings.TacticalFactor;
+    int depth = ONE_PLY * d + SearchConfig.TacticalFactor;
     depth = depth < 0 ? 0 : depth > MAX_ROOT_DEPTH ? MAX_ROOT_DEPTH : depth;
     int score = RootSearch(alpha, beta, depth);
     SeedPv();
 
     if (score >= beta && !Srch.StopSearch && !Srch.RootFirstFailHigh) {
-      if (thinking && Srch.NodeCount > 2 * int64_t{Srch.Nps}) PrintFailHigh(score, depth / ONE_PLY);
+      if (thinking && Srch.NodeCount > 2 * int64_t{Srch.Nps}) ActiveReporter().FailHigh(score, depth / ONE_PLY);
       CopyPvToRow0();
       if (Srch.PvTable[2][1]) {
         Srch.PvTable[0][1] = Srch.PvTable[2][1] = Srch.RootBestMove;
@@ -501,7 +573,7 @@ int Think(int depthHint, int maxDepth) {
         Srch.PvTable[0][1] = Srch.RootBestMove;
         Srch.PvTable[0][2] = 0;
       }
-      if (thinking && Srch.NodeCount > 2 * int64_t{Srch.Nps}) PrintFailLow(score, depth / ONE_PLY);
+      if (thinking && Srch.NodeCount > 2 * int64_t{Srch.Nps}) ActiveReporter().FailLow(score, depth / ONE_PLY);
       RestoreRoot(root);
       score = RootSearch(-MATE_SCORE, beta, depth);
       alpha = -ROOT_WINDOW;
@@ -520,7 +592,7 @@ int Think(int depthHint, int maxDepth) {
     // An iteration cut short before its first move keeps the last complete line.
     if (!(Srch.StopSearch && Srch.PvTable[2][1] == 0)) CopyPvToRow0();
     Tree.Ply = 1;
-    if (score > MATE_THRESHOLD && !Srch.UciPonder) return score;
+    if (score > MATE_THRESHOLD && !Limits.UciPonder) return score;
     if (Srch.RootLegalMoves == 0) {
       if (Tree.InCheckAtPly[1]) return -MATE_SCORE;
       Srch.DrawFlag = true;
@@ -532,7 +604,7 @@ int Think(int depthHint, int maxDepth) {
   }
 
   Tree.Ply = 1;
-  if (!Game.PonderingNow) Srch.SearchCount++;
+  if (!Limits.PonderingNow) Srch.SearchCount++;
   // The expected reply must belong to the move played.
   if (Srch.PvTable[0][1] != Srch.RootBestMove)
     for (int col = 2; col < MAX_PLY; col++) Srch.PvTable[0][col] = 0;
@@ -540,27 +612,43 @@ int Think(int depthHint, int maxDepth) {
   // With several lines the root leaves the last line searched in the table:
   // the line of the move played is the one its MultiPV record keeps.
   if (MultiPvCount() > 1) KeepLineOfMovePlayed();
-  if (Settings.ChatMode && !Game.PonderingNow) ChatClosingRemark(Srch.LastRootScore);
-  if (!Game.PonderingNow) Srch.PreviousScore = Srch.LastRootScore;
+  ActiveReporter().SearchFinished(Srch.LastRootScore);
+  if (!Limits.PonderingNow) Srch.PreviousScore = Srch.LastRootScore;
   return Srch.LastRootScore;
 }
 
-void ResetSearchForNewGame() {
-  Srch.SearchAge = 0;
+}  // namespace
+
+void ResetSearchCounters() {
+  Srch.DepthHint = 0;
   Srch.SearchCount = 0;
   Srch.PreviousScore = 0;
-  Srch.LastRootScore = 0;
-  Srch.DepthHint = 0;
-  Srch.Nps = 20000;
+  Srch.Nps = START_NPS;
   Srch.NpsQuarter = 10000000;
+  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
+}
+
+void ResetSearchForNewGame() {
+  ResetSearchCounters();
+  Srch.SearchAge = 0;
+  Srch.LastRootScore = 0;
   Srch.RootBestMove = Srch.RootHashMove = 0;
   Srch.RootLegalMoves = 0;
   std::memset(Srch.PvTable, 0, sizeof Srch.PvTable);
-  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
-  std::memset(Game.KeyHistory, 0, sizeof Game.KeyHistory);
+  std::memset(History.KeyHistory, 0, sizeof History.KeyHistory);
   std::memset(&MultiPv, 0, sizeof MultiPv);
   ClearHashTables();
   Ev.LazyMargin = LAZY_MARGIN_START;
-  InitEvalTables();
+  ResetTablesForNewGame();
   Tree.Ply = 1;
+}
+
+void ResetTablesForNewGame() {
+  InitEvalTables();
+  InitSearchTables();
+  NewGame();
+  ResetTranspositionTables();
+  std::memset(History.KeyHistory, 0, sizeof History.KeyHistory);
+  std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
+  ClearEvalCaches();
 }

@@ -1,10 +1,31 @@
 // Search: hash tables, move ordering, quiescence and alpha-beta search,
-// iterative deepening, time control with input polling, search output.
+// iterative deepening and time control. The front end talks to it through
+// one door: it fills a SearchLimits and calls Think with a SearchReporter,
+// which formats every line the search reports and reads the input when the
+// search polls.
 #pragma once
 
 #include <cstdint>
 
+#include "eval/eval.h"
 #include "position/position.h"
+
+// ---------------------------------------------------------------------------
+// Settings the search reads, written by the front end's option code (and by
+// the UCI table sizing below).
+// ---------------------------------------------------------------------------
+struct SearchSettings {
+  bool FutilityEnabled;
+  int32_t TacticalFactor;
+  uint32_t HashSize;       // bytes, both transposition halves together
+  uint32_t EvalHashSize;   // bytes
+  uint32_t PawnHashSize;   // bytes
+  bool Quantization;
+  bool QuickPv;
+  bool AnalyseOption;
+  int MultiPvCount;        // UCI MultiPV, 1 outside UCI
+};
+extern SearchSettings SearchConfig;
 
 // ---------------------------------------------------------------------------
 // Hash tables
@@ -20,49 +41,29 @@ struct HashEntry {
 };
 static_assert(sizeof(HashEntry) == 16);
 
-struct EvalHashEntry {
-  uint32_t KeyLow;
-  uint32_t KeyHigh;
-  int32_t Score;  // White's point of view
-  uint32_t Unused;
-};
-static_assert(sizeof(EvalHashEntry) == 16);
-
-struct PawnHashEntry {
-  uint32_t KeyLow;
-  uint32_t KeyHigh;
-  uint64_t PassedSet;
-  int16_t Score;
-  uint8_t PawnFiles[2];         // byte 18 White, byte 19 Black
-  uint8_t ShelterWeakness[4];   // White queen side, White king side, Black queen side, Black king side
-};
-static_assert(sizeof(PawnHashEntry) == 24);
-
-// The four table blocks and the usable, 16-byte aligned bases inside them.
+// Written by the allocation and clearing routines below and by the search's
+// probes and stores.
+// The four table blocks (the evaluation caches' blocks among them; their
+// bases go to EvalCaches) and the usable, 16-byte aligned bases inside them.
 struct HashTableSet {
   void* Blocks[4];                  // two transposition halves, evaluation, pawns
   HashEntry* DepthPreferredTable;
   HashEntry* AlwaysReplaceTable;
-  EvalHashEntry* EvalTable;
-  PawnHashEntry* PawnTable;
   uint32_t HashMask;
-  uint32_t EvalHashMask;
-  uint32_t PawnHashMask;
-  // Sizes of the tables actually allocated (the settings may be changed by a
+  // Size of the table actually allocated (the settings may be changed by a
   // later reading of the options, the tables only by a reallocation).
   uint32_t HashBytes;
-  uint32_t EvalBytes;
-  uint32_t PawnBytes;
 };
 extern HashTableSet Tables;
 
 // entry size * the highest power of two not above bytes / entry size.
 uint32_t RoundTableBytes(uint32_t bytes, uint32_t entrySize);
 
-// Allocates the four blocks for the sizes in Settings (HashSize covers both
-// transposition halves). On failure nothing is installed, the previous blocks
-// stay in use, and the result names the block that failed: 1 transposition,
-// 2 evaluation, 3 pawns. 0 on success.
+// Allocates the four blocks for the sizes given (hash covers both
+// transposition halves), or for those in SearchConfig. On failure nothing is
+// installed, the previous blocks stay in use, and the result names the block
+// that failed: 1 transposition, 2 evaluation, 3 pawns. 0 on success.
+int AllocateTableBlocks(uint32_t hashBytes, uint32_t evalBytes, uint32_t pawnBytes);
 int AllocateTableBlocks();
 
 // Bound codes of a transposition entry, and the probe's "nothing usable".
@@ -89,12 +90,11 @@ void ClearHashTables();
 // HashMask from the size in use, both transposition tables emptied, and the
 // position keys recomputed from the board.
 void ResetTranspositionTables();
-// Masks from the sizes in use, evaluation and pawn caches emptied.
-void ClearEvalCaches();
 // UCI sizing of the three tables from one total in megabytes; prints the sizes.
 void SizeHashTables(int totalMb);
-// UCI reallocation. A failed allocation keeps the tables and sizes in use.
-void AllocateHashTables(int totalMb);
+// UCI reallocation, tables emptied. A failed allocation keeps the tables and
+// sizes in use, reports, and gives false.
+bool AllocateHashTables(int totalMb);
 // The next search's age: 1..7, wrapping from 7 to 1.
 void AdvanceSearchAge();
 
@@ -104,12 +104,14 @@ void AdvanceSearchAge();
 constexpr int MATE_SCORE = 10000;
 constexpr int MATE_THRESHOLD = 9800;
 constexpr int ONE_PLY = 60;
-constexpr int GOOD_CAPTURE = 10000;
 constexpr int PV_SIZE = 65;
 
 // Longest expected answer of the test suite, in characters.
 constexpr int SOLUTION_MAX = 19;
 
+// The search's own state. Written by the search; the front end reads the
+// result (the line, the counters) and resets the per-game part through
+// ResetSearchCounters / ResetSearchForNewGame.
 struct SearchState {
   int64_t StartSeconds;  // calendar seconds at the start of the current search
   int64_t StartTicks;    // millisecond ticks at the start of the current search
@@ -165,17 +167,7 @@ struct SearchState {
                                // (the start, or the moment a ponder search became real)
   bool MoveNowRequested;       // "?" or "stop" came before the search had a move
   int CompletedDepth;          // iterations the current search has completed
-  Move ReportedMove;           // first move of the last whole UCI line printed in this search
-
-  // Switches set by the front end. All of them are off by default, which is
-  // what tools and tests want: a silent search to a fixed depth.
-  bool InputPollingAllowed;    // Think may look at standard input during the search
-  bool PollingEnabled;         // ... and does so in the current search
-  bool ThinkingOutput;         // thinking and information lines are printed
-  bool FixedDepth;             // only the depth ends the search: no iteration gate, no time check
-  bool UciInfinite;            // UCI "go infinite"
-  bool UciPonder;              // UCI "go ponder"
-  bool TestSuiteRunning;       // the EPD test runner is searching
+  bool PollingEnabled;         // the current search polls (Limits.InputPollingAllowed)
 
   // The test suite's expected answer: its move as the principal-variation SAN
   // writes it, with the trailing blank. While the suite runs, the root notes
@@ -197,14 +189,21 @@ struct MultiPvRecord {
   Move Rest[MULTI_PV_LINE];
 };
 // Records 1..MultiPvCount, and one spare after the last; index 0 is unused.
+// Written by the root search; the reporters read it.
 struct MultiPvState {
   MultiPvRecord MultiPvLine[MAX_MULTI_PV + 2];
   int WorstMultiPvScore;
 };
 extern MultiPvState MultiPv;
 
-// Time-control inputs from the protocol (all times in centiseconds).
-struct TimeControlState {
+// ---------------------------------------------------------------------------
+// The door: what the front end asks of a search, and who hears its reports
+// ---------------------------------------------------------------------------
+// A search's limits (all times in centiseconds). The front end fills one and
+// hands it to Think; the search works on its own copy (Limits) and gives back
+// the fields its rules changed (GiveBackClock). All switches off is what tools and
+// tests want: a silent search to a fixed depth.
+struct SearchLimits {
   int32_t MoveTimeBudget;  // budget of the current move
   int32_t LevelMoveTime;   // per-move time of the level command; the increment in increment mode
   int32_t LevelMoves;      // moves per control (1 in increment mode); 0 before any level command
@@ -218,13 +217,82 @@ struct TimeControlState {
   int32_t UciIncrement[2];
   int32_t UciMovesToGo;    // 0 when not given
   int64_t NodeLimit;       // UCI "go nodes": the search stops at about this many nodes; 0 when off
+  int32_t MoveOverheadMs;  // UCI: held back from the clock for the move's way to the GUI
+
+  int DepthHint;           // the iteration a search of this game reached before (1: none)
+  int MaxDepth;            // most iterations
+  bool XboardOutput;       // xboard rules: its budget rule in Think, its gate on early lines
+  bool IncrementMode;      // xboard level with an increment
+  bool InputPollingAllowed;  // Think may poll the reporter during the search
+  bool ThinkingOutput;     // thinking and information lines are reported
+  bool ChatMode;           // chat remarks take the place of the thinking lines
+  bool FixedDepth;         // only the depth ends the search: no iteration gate, no time check
+  bool UciInfinite;        // UCI "go infinite"
+  bool UciPonder;          // UCI "go ponder"
+  bool TestSuiteRunning;   // the EPD test runner is searching
+  bool PonderingNow;       // xboard: searching the predicted reply on the opponent's time
+  bool AnalyzeMode;        // xboard analysis
+  Move LastGameMove;       // the move that led to the root; 0 at the start of a game
 };
-extern TimeControlState Clock;
+// The search's copy of the limits of the running (or last) search. Written
+// by Think and by the rules below; tests may set it to drive the rules alone.
+extern SearchLimits Limits;
+
+// Who hears the search: every line it reports, and the input it polls for.
+// The search calls these only at reporting and polling points. The default
+// reports nothing and reads nothing (tools and tests).
+class SearchReporter {
+ public:
+  virtual ~SearchReporter() = default;
+  // Around the search: before the first iteration (score -10002 on the
+  // first), at the start of each iteration, and when the move is found.
+  virtual void SearchStarted() {}
+  virtual void IterationStarted(int /*score*/) {}
+  virtual void SearchFinished(int /*score*/) {}
+  // The root line in PvTable row 2 from column 1, after a root move raised
+  // alpha. Depths are in plies.
+  virtual void Line(int /*score*/, int /*depth*/) {}
+  // The move in PvTable[2][1] failed high; the move in PvTable[0][1] failed low.
+  virtual void FailHigh(int /*score*/, int /*depth*/) {}
+  virtual void FailLow(int /*score*/, int /*depth*/) {}
+  // The root move being searched and its number among the legal moves.
+  virtual void CurrentMove(Move /*move*/, int /*number*/, int /*depth*/) {}
+  // Analysis status: IterationDepth, RootMoveTotal, RootMovesSearched, MoveAtPly[2].
+  virtual void Status() {}
+  // The MultiPV lines, after the root has recorded a line in MultiPv.
+  virtual void MultiPvLines() {}
+  // Reads the input that waits, answering through the Search* controls
+  // below. Called after the stop rules have let the search go on.
+  virtual void Poll() {}
+};
+
+// The answers a reporter gives from Poll.
+void StopSearchNow();
+bool SearchStopping();
+// "?" or "stop": stops when there is a move to play, otherwise stops as
+// soon as there is one.
+void SearchMoveNow();
+// xboard: the predicted reply came; the ponder search becomes a real one.
+void SearchPonderHit();
+// UCI "ponderhit".
+void SearchUciPonderHit();
+// xboard "time" and "otim" while pondering.
+void SearchEngineClock(int32_t centiseconds);
+void SearchOpponentClock(int32_t centiseconds);
+
+// The reporter of the running search (the silent one outside Think).
+SearchReporter& ActiveReporter();
+// Sets the reporter Think's callers' polls and reports go to; Think sets it
+// itself and puts the silent one back when it returns.
+void UseReporter(SearchReporter* reporter);
+
+// A move chosen without a search (the front end's book): nothing searched, no
+// score; the move stands where Think leaves its move.
+void RecordMoveWithoutSearch(Move move);
 
 // "time N" and "otim N", known by their first four characters: N goes to
 // EngineClock (which is then known) or OpponentClock; a line without a
 // number changes neither. False for any other line.
-bool ReadClockLine(const char* line);
 
 // Small move-indexed value tables, built by BuildCaptureValueTables():
 // CaptureGain by bits 15-20 (captured | promotion << 3): value of the captured
@@ -268,8 +336,16 @@ int HeavyCheckProbe(int alpha);
 bool IsDraw();
 
 // Iterative deepening: the engine's search entry. Returns the score; the move
-// to play is PvTable[0][1], the expected reply PvTable[0][2].
-int Think(int depthHint, int maxDepth);
+// to play is PvTable[0][1], the expected reply PvTable[0][2]. The fields the
+// search changed (budget, clock, the end of pondering) are written back to
+// limits.
+int Think(SearchLimits& limits, SearchReporter& reporter);
+// A short root search for the opponent's most likely reply, silent and
+// without polling, to `depth` (1/60 ply); the position is left as it was.
+Move SearchLikelyReply(SearchLimits& limits, int depth);
+// Builds the search's own tables (capture values, recaptures) and points the
+// move generators at its ordering state.
+void InitSearchTables();
 int RootSearch(int alpha, int beta, int depth);
 void SeedPv();
 void CopyPvToRow0();
@@ -285,29 +361,28 @@ void FormatRootMove(Move move, char* text);
 // search age and counters, the lazy margin. The same position searched with
 // the same settings after this gives the same nodes and the same move.
 void ResetSearchForNewGame();
+// The part of it that every new game shares, whatever else it resets: the
+// counters kept between searches, the speed estimate and the history.
+constexpr int32_t START_NPS = 20000;
+void ResetSearchCounters();
+// The tables' part of it: every start-up table built (where not yet), a new
+// game position, the transposition table, caches, key history and history
+// counters emptied. The front end adds the book.
+void ResetTablesForNewGame();
 
 // ---------------------------------------------------------------------------
-// Time control and input during search; search output
+// Time control
 // ---------------------------------------------------------------------------
-// The budget of the move in Clock.MoveTimeBudget: Think calls the xboard
-// rule itself when Settings.XboardOutput is set; the UCI go command calls its
-// rule before Think.
+// The budget of the move in Limits.MoveTimeBudget: Think calls the xboard
+// rule itself when Limits.XboardOutput is set; the UCI go command calls its
+// rule (on the limits it fills) before Think.
 void AllocateTimeXboard();
 void AllocateTimeUci();
-// Looks at the clock, the node limit and standard input from inside the
-// search; called by Search every PollCountdown nodes while Srch.PollingEnabled.
-// It may set StopSearch. In UCI mode (Settings.XboardOutput clear) "isready"
-// is answered at once and "quit" stops the search; a line longer than a queue
-// slot stops it too and waits in the queue without its line end, the rest of
-// it still unread on standard input.
+void AllocateTimeUci(SearchLimits& limits);
+// Looks at the clock and the node limit from inside the search, then lets the
+// active reporter read the input; called by Search every PollCountdown nodes
+// while Srch.PollingEnabled. It may set StopSearch.
 void PollInput(bool fromSearch);
-
-// The lines a search read but did not act on (Game.PendingLines): the
-// command loop runs them, in order, before it reads standard input again.
-// Queueing fails when the queue is full; taking fails when it is empty.
-bool QueuePendingLine(const char* line);
-bool TakePendingLine(char* line);  // PENDING_LINE_SIZE bytes
-void ClearPendingLines();
 
 // Nodes between two looks at the clock and the input: about a hundredth of a
 // second's worth at the measured speed, never fewer than POLL_MIN_NODES, and
@@ -315,22 +390,6 @@ void ClearPendingLines();
 constexpr int32_t POLL_MIN_NODES = 256;
 int32_t PollInterval();
 
-// Called only while Srch.ThinkingOutput is set (and ChatMode is off where the
-// lines are thinking lines). Depths are in plies.
-// The root line in PvTable row 2 from column 1, after a root move raised alpha.
-void PrintPv(int score, int depth);
-// The move in PvTable[2][1] failed high; the move in PvTable[0][1] failed low.
-void PrintFailHigh(int score, int depth);
-void PrintFailLow(int score, int depth);
-// UCI: the root move being searched and its number among the legal moves.
-void PrintCurrentMove(Move move, int number, int depth);
-// xboard analysis: reads IterationDepth, RootMoveTotal, RootMovesSearched and
-// MoveAtPly[2]; remembers NodeCount in StatusNodes.
-void PrintStatus();
-// The MultiPV lines, after the root has recorded a line in MultiPv.
-void PrintMultiPv(int index, int score, int depth);
-// UCI, before bestmove: a whole information line (depth, score, time, nodes,
-// nps and the line) for the move about to be played, unless the last line
-// printed gave it already; for no move at all, the score of the mate or
-// stalemate.
-void PrintFinalInfo(Move best);
+// Search time in centiseconds by the millisecond ticks and by calendar seconds.
+int64_t SearchElapsedCs();
+int64_t SearchSecondsCs();

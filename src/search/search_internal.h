@@ -3,7 +3,6 @@
 #pragma once
 
 #include "eval/eval.h"
-#include "frontend/frontend.h"
 #include "position/position.h"
 #include "search/search.h"
 

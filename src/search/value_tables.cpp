@@ -2,6 +2,12 @@
 
 CaptureValueTables CaptureValues;
 
+void InitSearchTables() {
+  BuildCaptureValueTables();
+  BuildRecaptureTable();
+  Hints = {Srch.Killer1, Srch.Killer2, Srch.HistoryTable, Srch.PvTable[0], &Srch.RootHashMove};
+}
+
 void BuildCaptureValueTables() {
   for (int index = 0; index < 64; index++) {
     int captured = index & 7, promotion = index >> 3;

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "book/book.h"
 #include "eval/eval.h"
-#include "frontend/frontend.h"
 #include "platform/platform.h"
 #include "search/search.h"
 #include "tools/tools.h"
@@ -61,83 +61,82 @@ uint32_t BenchPawnBytes() { return RoundTableBytes(6u << 20, sizeof(PawnHashEntr
 
 bool BenchTablesInPlace() {
   return Tables.DepthPreferredTable != nullptr && Tables.HashBytes == BENCH_HASH_BYTES &&
-         Tables.EvalBytes == BENCH_EVAL_BYTES && Tables.PawnBytes == BenchPawnBytes();
+         EvalCaches.EvalBytes == BENCH_EVAL_BYTES && EvalCaches.PawnBytes == BenchPawnBytes();
 }
 
 // The settings of a UCI session at its defaults, whatever option.txt or the
 // interface had chosen.
 void UseBenchSettings() {
-  ResetUciOptions();
-  Settings.ChatMode = false;
-  Settings.Quantization = false;
-  Settings.QuickPv = false;
-  Settings.XboardOutput = 0;
+  SearchConfig.FutilityEnabled = true;
+  SearchConfig.TacticalFactor = 30;
+  EvalConfig.Strength = 100;
+  SearchConfig.AnalyseOption = false;
+  SearchConfig.Quantization = false;
+  SearchConfig.QuickPv = false;
+  SearchConfig.MultiPvCount = 1;
   ScaleEvalTables(100);
 }
 
 // Everything the bench changes and gives back afterwards. Static: the game
-// record alone is tens of kilobytes.
+// history alone is tens of kilobytes.
 struct SavedEngine {
-  EngineSettings Settings;
+  SearchSettings Search;
+  EvalSettings Eval;
   ScaledWeights Weights;
   PositionRecord Pos;
-  GameRecord Game;
+  GameHistoryRecord History;
   TreeRecord Tree;
-  TimeControlState Clock;
-  SearchState Switches;
   uint32_t HashBytes, EvalBytes, PawnBytes;
 };
 SavedEngine Saved;
 
+void GiveBackSettings() {
+  SearchConfig = Saved.Search;
+  EvalConfig = Saved.Eval;
+  Weights = Saved.Weights;
+}
+
 }  // namespace
 
-BenchResult RunBench(int depth, bool verbose) {
-  Saved.Settings = Settings;
+BenchResult RunBench(int depth, bool verbose, bool (*setUp)(const char* fenLine)) {
+  Saved.Search = SearchConfig;
+  Saved.Eval = EvalConfig;
   Saved.Weights = Weights;
   Saved.Pos = Pos;
-  Saved.Game = Game;
+  Saved.History = History;
   Saved.Tree = Tree;
-  Saved.Clock = Clock;
-  Saved.Switches = Srch;
   Saved.HashBytes = Tables.HashBytes;
-  Saved.EvalBytes = Tables.EvalBytes;
-  Saved.PawnBytes = Tables.PawnBytes;
+  Saved.EvalBytes = EvalCaches.EvalBytes;
+  Saved.PawnBytes = EvalCaches.PawnBytes;
 
   UseBenchSettings();
   const bool resized = !BenchTablesInPlace();
-  if (resized) {
-    Settings.HashSize = BENCH_HASH_BYTES;
-    Settings.EvalHashSize = BENCH_EVAL_BYTES;
-    Settings.PawnHashSize = BenchPawnBytes();
-    if (AllocateTableBlocks() != 0) {
-      Settings = Saved.Settings;
-      Weights = Saved.Weights;
-      std::printf("HASH is too large\n");
-      std::fflush(stdout);
-      return {0, 0};
-    }
+  if (resized && AllocateTableBlocks(BENCH_HASH_BYTES, BENCH_EVAL_BYTES, BenchPawnBytes()) != 0) {
+    GiveBackSettings();
+    std::printf("HASH is too large\n");
+    std::fflush(stdout);
+    return {0, 0};
   }
   // The bench searches silently, to the depth alone, never from the book.
-  Srch.FixedDepth = true;
-  Srch.InputPollingAllowed = false;
-  Srch.ThinkingOutput = false;
-  Srch.UciInfinite = Srch.UciPonder = Srch.TestSuiteRunning = false;
-  Game.AnalyzeMode = 0;
-  Game.PonderingNow = 0;
+  SearchLimits limits{};
+  limits.FixedDepth = true;
+  SearchReporter silent;
 
   BenchResult total = {0, 0};
   char line[160];
   for (int i = 0; i < BenchPositionCount(); i++) {
-    Game.HasSetupStart = false;
+    History.HasSetupStart = false;
     ResetSearchForNewGame();
+    LoadBook();
     std::snprintf(line, sizeof line, "position fen %s", BenchPositions[i]);
-    if (!SetupFen(line, 2, false)) continue;
+    if (!setUp(line)) continue;
     // A set-up position is never looked up in the book.
-    Game.HasSetupStart = true;
+    History.HasSetupStart = true;
     const int64_t start = TickMs();
-    Think(1, depth);
-    const int64_t ms = TickMs() - start;
-    total.Nodes += static_cast<uint64_t>(Srch.NodeCount);
+    limits.DepthHint = 1;
+    limits.MaxDepth = depth;
+    Think(limits, silent);
+    const int64_t ms = TickMs() - start;    total.Nodes += static_cast<uint64_t>(Srch.NodeCount);
     total.Milliseconds += ms;
     if (verbose) {
       char move[6];
@@ -154,27 +153,15 @@ BenchResult RunBench(int depth, bool verbose) {
   std::printf("Nodes/second: %lld\n", static_cast<long long>(nps));
   std::fflush(stdout);
 
-  // Back to the engine as it was, with empty tables of its own size.
-  if (resized && Saved.HashBytes != 0) {
-    Settings.HashSize = Saved.HashBytes;
-    Settings.EvalHashSize = Saved.EvalBytes;
-    Settings.PawnHashSize = Saved.PawnBytes;
-    // When the old size cannot be had again, the bench's tables stay in use.
-    AllocateTableBlocks();
-  }
-  Settings = Saved.Settings;
-  Weights = Saved.Weights;
-  InitEvalTables();
+  // Back to the engine as it was, with empty tables of its own size. When the
+  // old size cannot be had again, the bench's tables stay in use.
+  if (resized && Saved.HashBytes != 0) AllocateTableBlocks(Saved.HashBytes, Saved.EvalBytes, Saved.PawnBytes);
+  GiveBackSettings();
+  ResetTablesForNewGame();
+  LoadBook();
   Pos = Saved.Pos;
-  Game = Saved.Game;
+  History = Saved.History;
   Tree = Saved.Tree;
-  Clock = Saved.Clock;
-  Srch.FixedDepth = Saved.Switches.FixedDepth;
-  Srch.InputPollingAllowed = Saved.Switches.InputPollingAllowed;
-  Srch.ThinkingOutput = Saved.Switches.ThinkingOutput;
-  Srch.UciInfinite = Saved.Switches.UciInfinite;
-  Srch.UciPonder = Saved.Switches.UciPonder;
-  Srch.TestSuiteRunning = Saved.Switches.TestSuiteRunning;
   ResetTranspositionTables();
   ClearHashTables();
   Tree.Ply = 1;

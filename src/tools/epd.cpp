@@ -123,20 +123,20 @@ void SetUpPosition() {
   Pos.EnPassantBB = 0;
   RecomputeKeys();
   Pos.ImbalanceKey = ComputeImbalanceKey();
-  Game.GameMoveCount = 0;
+  History.GameMoveCount = 0;
   AdvanceSearchAge();
   std::memset(Srch.HistoryTable, 0, sizeof Srch.HistoryTable);
   std::memset(Srch.Killer1, 0, sizeof Srch.Killer1);
   std::memset(Srch.Killer2, 0, sizeof Srch.Killer2);
-  Game.GameHalfmoveClock = 0;
+  History.GameHalfmoveClock = 0;
   Tree.Ply = 1;
   Tree.MoveAtPly[1] = 0;
 }
 
-void EndTest(FILE* test, FILE* result) {
+void EndTest(FILE* test, FILE* result, SearchLimits& limits) {
   std::fclose(test);
   std::fclose(result);
-  Srch.TestSuiteRunning = false;
+  limits.TestSuiteRunning = false;
 }
 
 // The seconds a word gives, the way "%d" reads them; 0 when it has none.
@@ -148,11 +148,11 @@ int WordToSeconds(const char* word) {
 
 }  // namespace
 
-void RunEpdTest() {
+void RunEpdTest(SearchLimits& limits, SearchReporter& reporter, FILE* log, Move (*bookMove)()) {
   char name[NAME_SIZE];
   std::printf("Please enter your file name ");
   std::fflush(stdout);
-  if (ReadPromptWord(name, sizeof name, Game.LogFile) == 0) return;
+  if (ReadPromptWord(name, sizeof name, log) == 0) return;
 
   FILE* test = std::fopen(name, "r");
   FILE* result = std::fopen("Result.txt", "w");
@@ -172,13 +172,13 @@ void RunEpdTest() {
   char word[NAME_SIZE];
   std::printf("Please enter time for each move in second: ");
   std::fflush(stdout);
-  if (ReadPromptWord(word, sizeof word, Game.LogFile) == 0) {
+  if (ReadPromptWord(word, sizeof word, log) == 0) {
     std::fclose(test);
     std::fclose(result);
     return;
   }
-  Clock.MoveTimeBudget = WordToSeconds(word) * 100;
-  Srch.TestSuiteRunning = true;
+  limits.MoveTimeBudget = WordToSeconds(word) * 100;
+  limits.TestSuiteRunning = true;
   int number = 1, correct = 0;
 
   char record[RECORD_MAX + 1];
@@ -188,7 +188,7 @@ void RunEpdTest() {
     // A search that met the end of standard input has stopped at once, and
     // so would every later one: the test ends as the program will.
     if (InputEnded()) {
-      EndTest(test, result);
+      EndTest(test, result, limits);
       return;
     }
     std::printf("\nPosition# %d analysing....   Correct= %d\n", number, correct);
@@ -202,7 +202,7 @@ void RunEpdTest() {
 
     if (!ReadRecord(test, record)) {
       Pos = before;
-      EndTest(test, result);
+      EndTest(test, result, limits);
       return;
     }
 
@@ -212,7 +212,7 @@ void RunEpdTest() {
       std::printf("Error: Square is not dividable over 8 (Pos: %d)\n", number);
       std::fflush(stdout);
       WaitKey();
-      EndTest(test, result);
+      EndTest(test, result, limits);
       return;
     }
     if (scan.End == SCAN_STOPPED) {
@@ -222,7 +222,7 @@ void RunEpdTest() {
           Pos = before;
           std::printf("Error on End Square Pos: %d\n", number);
           std::fflush(stdout);
-          EndTest(test, result);
+          EndTest(test, result, limits);
           return;
         }
         CopySolution(record, scan.Index, solution);
@@ -232,7 +232,7 @@ void RunEpdTest() {
         std::printf("Unknown format (Pos: %d) seek: %d  char:%c\n", number, scan.Index, c);
         std::fflush(stdout);
         WaitKey();
-        EndTest(test, result);
+        EndTest(test, result, limits);
         return;
       }
     }
@@ -248,7 +248,14 @@ void RunEpdTest() {
       SetUpPosition();
       std::printf("Static = %d\n", Evaluate(-31000, 31000));
       std::fflush(stdout);
-      Think(1, MAX_ITERATIONS);
+      const Move book = bookMove ? bookMove() : 0;
+      if (book) {
+        RecordMoveWithoutSearch(book);
+      } else {
+        limits.DepthHint = 1;
+        limits.MaxDepth = MAX_ITERATIONS;
+        Think(limits, reporter);
+      }
       Tree.Ply = 1;
       const Move move = Srch.PvTable[0][1];
       if (move != 0 && IsMovePossible(move)) FormatRootMove(move, played);

@@ -206,8 +206,8 @@ TEST_F(EvalTerms, CachesKeepNoScoreTheyCannotGiveBack) {
   // A cleared pawn entry has key 0, the pawn key of a board without pawns;
   // its bytes must not be taken for that board's.
   ClearEvalCaches();
-  Tables.PawnTable[0].PawnFiles[0] = 0x55;
-  Tables.PawnTable[0].ShelterWeakness[1] = 200;
+  EvalCaches.PawnTable[0].PawnFiles[0] = 0x55;
+  EvalCaches.PawnTable[0].ShelterWeakness[1] = 200;
   ASSERT_TRUE(vtest::SetFen("4k3/8/8/8/8/8/8/R3K3 w - -"));
   EXPECT_EQ(PawnStructure(), 0);
   EXPECT_EQ(Ev.PawnEntry->PawnFiles[0], 0);

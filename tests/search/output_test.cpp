@@ -29,7 +29,7 @@ void Line(std::initializer_list<Move> moves) {
 
 // Two MultiPV lines, the first a mate, at this speed in nodes a second.
 void MultiPvLines(int nps) {
-  Settings.MultiPvCount = 2;
+  SearchConfig.MultiPvCount = 2;
   Srch.Nps = nps;
   MultiPv.MultiPvLine[1] = {7, 9990, E2E4, {E7E5, G1F3, 0}};
   MultiPv.MultiPvLine[2] = {7, 15, G1F3, {0}};
@@ -66,17 +66,17 @@ const OutputCase OUTPUTS[] = {
     {"AnalysisStatus", true, false, [] { PrintStatus(); }, "stat01: (0|100) 12345 6 17 20 g1f3\n"},
     {"AnalysisStatusNeverCountsBelowZero", true, false, [] { Srch.RootMoveTotal = 2; PrintStatus(); },
      "stat01: (0|100) 12345 6 0 3 g1f3\n"},
-    {"UciMultiPvLinesGiveMatesAsMates", false, true, [] { MultiPvLines(1000); PrintMultiPv(2, 15, 7); },
+    {"UciMultiPvLinesGiveMatesAsMates", false, true, [] { MultiPvLines(1000); PrintMultiPv(); },
      "info multipv 1 depth 7 score mate 5 nodes 12345 time " MS " nps " SPEED " pv e2e4 e7e5 g1f3 \n"
      "info multipv 2 depth 7 score cp 15 nodes 12345 time " MS " nps " SPEED " pv g1f3 \n"},
-    {"UciMultiPvNotBeforeASecondsWorthOfNodes", false, true, [] { MultiPvLines(1 << 24); PrintMultiPv(2, 15, 7); }, ""},
+    {"UciMultiPvNotBeforeASecondsWorthOfNodes", false, true, [] { MultiPvLines(1 << 24); PrintMultiPv(); }, ""},
     {"UciFinalInfoOfTheLinePlayed", false, true, [] { Srch.CompletedDepth = 6; PrintFinalInfo(E2E4); },
      "info depth 6 score cp 37 time " MS_ANY " nodes 12345 nps " SPEED " pv e2e4 e7e5 \n"},
     {"UciFinalInfoOfAnotherMove", false, true, [] { PrintFinalInfo(G1F3); },
      "info depth 1 score cp 37 time " MS_ANY " nodes 12345 nps " SPEED " pv g1f3 \n"},
     {"UciFinalInfoOfABookMove", false, true, [] { Srch.NodeCount = 0; PrintFinalInfo(E2E4); },
      "info depth 0 score cp 0 time " MS_ANY " nodes 0 nps 0 pv e2e4 e7e5 \n"},
-    {"UciFinalInfoNotRepeated", false, true, [] { Srch.ReportedMove = E2E4; PrintFinalInfo(E2E4); }, ""},
+    {"UciFinalInfoNotRepeated", false, true, [] { Reported.FirstMove = E2E4; PrintFinalInfo(E2E4); }, ""},
 };
 // clang-format on
 
@@ -93,7 +93,7 @@ TEST_P(Output, Text) {
   Srch.IterationDepth = 6;
   Srch.RootMoveTotal = 20;
   Srch.RootMovesSearched = 3;
-  Srch.ReportedMove = Srch.CompletedDepth = 0;
+  Reported.FirstMove = Srch.CompletedDepth = 0;
   Tree.MoveAtPly[2] = G1F3;
   Srch.PvTable[0][1] = E2E4;
   Srch.PvTable[0][2] = E7E5;

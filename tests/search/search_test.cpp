@@ -94,10 +94,10 @@ TEST(Root, SearchLeavesThePositionAndTheGameAsFound) {
       if (i % 3 == 0) { ASSERT_TRUE(vtest::Play({vtest::Coord(vtest::LegalMoves()[i % vtest::LegalMoves().size()])})); }
       RecomputeKeys();  // its scratch keys are the search's work area
       const PositionRecord before = Pos;
-      const std::vector<HashKey> keys(Game.KeyHistory, Game.KeyHistory + Game.GameMoveCount);
+      const std::vector<HashKey> keys(History.KeyHistory, History.KeyHistory + History.GameMoveCount);
       const vtest::SearchResult s = vtest::SearchDepth(i < 2 ? 6 : 4);
       EXPECT_EQ(std::memcmp(&before, &Pos, sizeof Pos), 0);
-      EXPECT_EQ(std::vector<HashKey>(Game.KeyHistory, Game.KeyHistory + Game.GameMoveCount), keys);
+      EXPECT_EQ(std::vector<HashKey>(History.KeyHistory, History.KeyHistory + History.GameMoveCount), keys);
       RecomputeKeys();
       EXPECT_EQ(Pos.Key, before.Key);
       EXPECT_EQ(Pos.PawnKey, before.PawnKey);

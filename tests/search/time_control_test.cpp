@@ -57,17 +57,19 @@ class TimeTest : public vtest::EngineTest {
  protected:
   void SetUp() override {
     vtest::EngineTest::SetUp();
-    Srch.FixedDepth = Srch.LowTime = Srch.MoveNowRequested = false;  // left as they are by the fixture
+    Limits.FixedDepth = Srch.LowTime = Srch.MoveNowRequested = false;  // left as they are by the fixture
     Srch.SearchCount = 1;
     Srch.IterationDepth = 5;
     Settings.XboardOutput = 1;
-    Clock.MoveTimeBudget = Clock.EngineClock = 100000;
+    Limits.MoveTimeBudget = Limits.EngineClock = 100000;
     Elapsed(0);
   }
   static void Elapsed(int cs) { Srch.StartTicks = Srch.ClockStartTicks = TickMs() - 10 * cs; }
   static bool PollStops(bool fromSearch = true) {
     Srch.StopSearch = false;
+    UseReporter(&ProtocolReporter());
     PollInput(fromSearch);
+    UseReporter(nullptr);
     return Srch.StopSearch;
   }
   vtest::StdinFeed input_;  // nothing waits on standard input unless a test writes it
@@ -95,18 +97,18 @@ TEST_F(TimeTest, XboardBudgets) {
       {"the test suite keeps its budget", 'S', 1, 5000, 100, 0, 1, 1, 1234},
   };
   for (const auto& r : rows) {
-    Clock = TimeControlState{};
-    Game.IncrementMode = r.Control == 'I' || r.Control == 'S';
-    Clock.LevelMoves = r.Moves;
-    (r.Control == 'F' ? Clock.FixedMoveTime : Clock.LevelMoveTime) = r.Inc;
-    Clock.EngineClock = r.Clock;
-    Clock.ClockKnown = r.Known;
-    Clock.MoveTimeBudget = r.Control == 'N' || r.Control == 'S' ? r.Budget : 0;
-    Game.GameMoveCount = r.Played;
+    Limits = SearchLimits{};
+    Limits.IncrementMode = r.Control == 'I' || r.Control == 'S';
+    Limits.LevelMoves = r.Moves;
+    (r.Control == 'F' ? Limits.FixedMoveTime : Limits.LevelMoveTime) = r.Inc;
+    Limits.EngineClock = r.Clock;
+    Limits.ClockKnown = r.Known;
+    Limits.MoveTimeBudget = r.Control == 'N' || r.Control == 'S' ? r.Budget : 0;
+    History.GameMoveCount = r.Played;
     Srch.SearchCount = r.Searches;
-    Srch.TestSuiteRunning = r.Control == 'S';
+    Limits.TestSuiteRunning = r.Control == 'S';
     AllocateTimeXboard();
-    EXPECT_EQ(Clock.MoveTimeBudget, r.Budget) << r.Name;
+    EXPECT_EQ(Limits.MoveTimeBudget, r.Budget) << r.Name;
   }
 }
 
@@ -123,16 +125,16 @@ TEST_F(TimeTest, UciBudgetsFollowTheSideToMove) {
       {BLACK, 3, 12000, 0, 0, 1, 55, 1, 1},            // a clock is never taken as all gone
   };
   for (const auto& r : rows) {
-    Clock = TimeControlState{};
+    Limits = SearchLimits{};
     Pos.SideToMove = static_cast<uint8_t>(r.Side);
-    Clock.UciTime[r.Side] = r.Own;
-    Clock.UciTime[r.Side ^ 1] = r.Other;
-    Clock.UciIncrement[r.Side] = r.Inc;
-    Clock.UciMovesToGo = r.ToGo;
+    Limits.UciTime[r.Side] = r.Own;
+    Limits.UciTime[r.Side ^ 1] = r.Other;
+    Limits.UciIncrement[r.Side] = r.Inc;
+    Limits.UciMovesToGo = r.ToGo;
     Srch.SearchCount = r.Searches;
-    Settings.MoveOverheadMs = r.Overhead;
+    Limits.MoveOverheadMs = r.Overhead;
     AllocateTimeUci();
-    EXPECT_EQ(std::vector<int>({Clock.MoveTimeBudget, Clock.EngineClock, Clock.OpponentClock, Clock.ClockKnown}),
+    EXPECT_EQ(std::vector<int>({Limits.MoveTimeBudget, Limits.EngineClock, Limits.OpponentClock, Limits.ClockKnown}),
               std::vector<int>({r.Budget, r.Clock, r.Other, 1})) << r.Own;
   }
 }
@@ -167,18 +169,18 @@ TEST_F(TimeTest, StopRules) {
   for (const auto& r : rows) {
     const std::string flags = std::string(" ") + r.Flags + " ";
     auto has = [&](const char* f) { return flags.find(std::string(" ") + f + " ") != std::string::npos; };
-    Clock.MoveTimeBudget = r.Budget;
-    Clock.EngineClock = r.Clock;
-    Clock.ClockKnown = has("known");
-    Clock.FixedMoveTime = has("fixed") ? r.Budget : 0;
+    Limits.MoveTimeBudget = r.Budget;
+    Limits.EngineClock = r.Clock;
+    Limits.ClockKnown = has("known");
+    Limits.FixedMoveTime = has("fixed") ? r.Budget : 0;
     Srch.LowTime = has("low");
     Srch.IterationDepth = has("depth1") ? 1 : has("depth2") ? 2 : 5;
     Srch.PvTable[0][1] = has("move") ? MakeMoveWord(E2, E4, PAWN) : 0;
-    Game.PonderingNow = has("ponder");
-    Game.AnalyzeMode = has("analyze");
-    Srch.UciInfinite = has("infinite");
-    Srch.UciPonder = has("uciponder");
-    Clock.NodeLimit = Srch.NodeCount = has("nodes") ? 5000 : 0;
+    Limits.PonderingNow = has("ponder");
+    Limits.AnalyzeMode = has("analyze");
+    Limits.UciInfinite = has("infinite");
+    Limits.UciPonder = has("uciponder");
+    Limits.NodeLimit = Srch.NodeCount = has("nodes") ? 5000 : 0;
     Elapsed(r.Elapsed);
     EXPECT_EQ(PollStops(!has("outside")), r.Stops) << r.Name;
   }
@@ -189,10 +191,10 @@ TEST_F(TimeTest, PollIntervalAndMoveNow) {
   EXPECT_EQ(PollInterval(), 20000) << "a hundredth of a second's worth of nodes";
   Srch.Nps = 20000;
   EXPECT_EQ(PollInterval(), POLL_MIN_NODES);
-  Clock.NodeLimit = 5000;
+  Limits.NodeLimit = 5000;
   Srch.NodeCount = 4999;
   EXPECT_EQ(PollInterval(), 1) << "the next look comes at the limit";
-  Clock.NodeLimit = 0;
+  Limits.NodeLimit = 0;
   input_.Write("?\n");
   EXPECT_FALSE(PollStops()) << "? waits for a move";
   Srch.PvTable[0][1] = MakeMoveWord(E2, E4, PAWN);

@@ -105,12 +105,12 @@ TEST_F(SearchTree, NodeDrawsAndResults) {
   for (const auto& r : rows) {
     SCOPED_TRACE(std::string(r.Fen) + " clock " + std::to_string(r.Clock));
     Node(r.Fen, 3);
-    Game.GameMoveCount = r.Moves;
+    History.GameMoveCount = r.Moves;
     Tree.HalfmoveClock[3] = r.Clock;
-    if (r.SeenAt >= 0) Game.KeyHistory[r.SeenAt] = Pos.Key;
+    if (r.SeenAt >= 0) History.KeyHistory[r.SeenAt] = Pos.Key;
     EXPECT_EQ(r.Drawn ? Search(-200, 200, 4 * ONE_PLY, 1) == 0 && Srch.NodeCount == 1 : IsDraw(), r.Drawn);
     EXPECT_EQ(Srch.RepetitionSeen, r.SeenAt >= 0 && r.Drawn);
-    EXPECT_EQ(Game.KeyHistory[r.Moves + 2], Pos.Key) << "the node's key is recorded";
+    EXPECT_EQ(History.KeyHistory[r.Moves + 2], Pos.Key) << "the node's key is recorded";
   }
   Node("6k1/5ppp/8/8/8/8/5PPP/3r2K1 w - - 0 1", 3);
   EXPECT_EQ(Search(-MATE_SCORE, MATE_SCORE, 2 * ONE_PLY, 1), 3 - MATE_SCORE) << "mated at ply 3";
@@ -127,7 +127,7 @@ TEST_F(SearchTree, NodeDrawsAndResults) {
 
 TEST(Root, MultiPvLinesAgreeWithTheSingleLine) {
   vtest::FreshEngine();
-  Settings.MultiPvCount = 3;
+  SearchConfig.MultiPvCount = 3;
   ASSERT_TRUE(vtest::SetFen(vtest::KIWIPETE_FEN));
   const vtest::SearchResult multi = vtest::SearchDepth(4);
   const MultiPvRecord* lines = MultiPv.MultiPvLine;

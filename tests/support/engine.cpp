@@ -16,9 +16,9 @@ namespace {
 void AllocateSmallTables() {
   static bool done = false;
   if (done) return;
-  Settings.HashSize = 1u << 20;
-  Settings.EvalHashSize = 256u << 10;
-  Settings.PawnHashSize = 24u * 4096;
+  SearchConfig.HashSize = 1u << 20;
+  SearchConfig.EvalHashSize = 256u << 10;
+  SearchConfig.PawnHashSize = 24u * 4096;
   ASSERT_EQ(AllocateTableBlocks(), 0);
   done = true;
 }
@@ -37,23 +37,21 @@ std::vector<Move> Generated() {
 
 void FreshEngine() {
   AllocateSmallTables();
-  Settings.FutilityEnabled = true;
-  Settings.TacticalFactor = 30;
-  Settings.Strength = 100;
-  Settings.MultiPvCount = 1;
+  SearchConfig.FutilityEnabled = true;
+  SearchConfig.TacticalFactor = 30;
+  EvalConfig.Strength = 100;
+  SearchConfig.MultiPvCount = 1;
   Settings.XboardOutput = 0;
   Settings.ChatMode = false;
-  Settings.Quantization = false;
-  Settings.QuickPv = false;
-  Settings.AnalyseOption = false;
+  SearchConfig.Quantization = false;
+  SearchConfig.QuickPv = false;
+  SearchConfig.AnalyseOption = false;
   Settings.OwnBook = true;
   Settings.MoveOverheadMs = 0;
-  Srch.FixedDepth = true;
-  Srch.InputPollingAllowed = false;
-  Srch.ThinkingOutput = false;
-  Srch.UciInfinite = Srch.UciPonder = Srch.TestSuiteRunning = false;
   Game = GameRecord{};
-  Clock = TimeControlState{};
+  History = GameHistoryRecord{};
+  Clock = Limits = SearchLimits{};
+  Clock.FixedDepth = true;
   Tree.Ply = 1;
   ResetEvalTables();
   ResetSearchForNewGame();  // every start-up table, a new game, empty tables
@@ -83,7 +81,7 @@ std::vector<Move> LegalMoves() {
 bool Play(const std::vector<std::string>& moves) {
   for (const std::string& coord : moves) {
     const Move m = FindMove(coord);
-    if (m == 0 || !IsLegalGameMove(m) || Game.GameMoveCount >= MAX_GAME_MOVES) return false;
+    if (m == 0 || !IsLegalGameMove(m) || History.GameMoveCount >= MAX_GAME_MOVES) return false;
     Game.CurrentMove = m;
     Game.ForceMode = 1;
     PlayCurrentMove();
@@ -96,7 +94,7 @@ std::string Coord(Move move) { return MoveToCoordString(move); }
 
 SearchResult SearchDepth(int depth) {
   Tree.Ply = 1;
-  const int score = Think(1, depth);
+  const int score = SearchFromFrontEnd(1, depth);
   return {Srch.PvTable[0][1], Srch.PvTable[0][2], score, static_cast<long long>(Srch.NodeCount)};
 }
 

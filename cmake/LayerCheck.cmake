@@ -1,0 +1,31 @@
+# Fails when a source file of a lower layer includes a header of a higher one.
+# The layers, lowest first: platform, position, eval, search, book, tools,
+# frontend. A layer may include its own headers and those of the layers below.
+# Run as: cmake -DSOURCE_DIR=<repo>/src -P LayerCheck.cmake
+set(LAYERS platform position eval search book tools frontend)
+if(NOT SOURCE_DIR)
+  message(FATAL_ERROR "LayerCheck: SOURCE_DIR is not set")
+endif()
+set(violations "")
+list(LENGTH LAYERS layer_count)
+math(EXPR last "${layer_count} - 1")
+foreach(index RANGE ${last})
+  list(GET LAYERS ${index} layer)
+  file(GLOB_RECURSE files "${SOURCE_DIR}/${layer}/*.h" "${SOURCE_DIR}/${layer}/*.cpp")
+  foreach(file IN LISTS files)
+    file(STRINGS "${file}" includes REGEX "^[ \t]*#[ \t]*include[ \t]*\"[a-z_]+/")
+    foreach(line IN LISTS includes)
+      string(REGEX REPLACE "^[ \t]*#[ \t]*include[ \t]*\"([a-z_]+)/.*$" "\\1" target "${line}")
+      list(FIND LAYERS "${target}" target_index)
+      if(target_index GREATER index)
+        file(RELATIVE_PATH shown "${SOURCE_DIR}/.." "${file}")
+        string(STRIP "${line}" line)
+        string(APPEND violations "  ${shown}: ${line} (${layer} may not include ${target})\n")
+      endif()
+    endforeach()
+  endforeach()
+endforeach()
+if(violations)
+  message(FATAL_ERROR "Layer check failed: a lower layer includes a higher one "
+                      "(platform -> position -> eval -> search -> book -> tools -> frontend):\n${violations}")
+endif()
