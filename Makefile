@@ -13,7 +13,7 @@ FUZZ_SECONDS ?= 15
 
 COV_DIR      ?= build-cov
 
-.PHONY: all build run test test-release test-sanitize build-sanitize fuzz fuzz-run coverage bench perft evalbench timebench soak clean
+.PHONY: all build run test test-release test-sanitize build-sanitize fuzz fuzz-run coverage bench speed perft evalbench timebench soak clean
 
 # "make EXE=path" (as OpenBench builds engines) also puts the Release engine there.
 EXE ?=
@@ -93,6 +93,13 @@ bench: $(BUILD_DIR)/CMakeCache.txt
 	$(CMAKE) --build $(BUILD_DIR) -j $(JOBS) --target vessik_bench
 	./$(BUILD_DIR)/bench/vessik_bench
 
+# Search speed: best of RUNS (3) "vessik bench" runs; BASE=<commit> builds that
+# commit too and prints both and their ratio.
+RUNS ?= 3
+BASE ?=
+speed: build
+	BASE="$(BASE)" RUNS="$(RUNS)" bench/speed.sh
+
 perft: $(BUILD_DIR)/CMakeCache.txt
 	$(CMAKE) --build $(BUILD_DIR) -j $(JOBS) --target perft_bench
 	./$(BUILD_DIR)/bench/perft_bench
@@ -115,4 +122,4 @@ soak: build
 	bench/soak.sh
 
 clean:
-	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR) $(COV_DIR)
+	rm -rf $(BUILD_DIR) $(SAN_DIR) $(FUZZ_DIR) $(COV_DIR) build-speed
