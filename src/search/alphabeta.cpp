@@ -219,6 +219,7 @@ int Search(int alpha, int beta, int depth, int nullAllowed) {
 
     const SavedState saved = SaveState();
     MakeMove(m);
+    PrefetchChildEntries();
     // Every move is tested: the evasion list can hold an en passant capture
     // that uncovers the king along the rank.
     if (OwnKingAttacked()) {

@@ -56,6 +56,7 @@ int CaptureSearch(int alpha, int beta) {
         if (exchange < 0) continue;
         key = exchange / 100;
       }
+      PrefetchEvaluationAfter(m);
       list[kept++] = m | static_cast<Move>(key & 63) << KEY_SHIFT;
     }
     // Highest key first; equal keys keep their generation order.

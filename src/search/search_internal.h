@@ -49,6 +49,27 @@ inline int Child(int alpha, int beta, int depth) {
   return depth >= ONE_PLY ? Search(alpha, beta, depth, 1) : CaptureSearch(alpha, beta);
 }
 
+// The entries a child probes first are asked of the memory as soon as its key
+// is known, so that the legality and extension tests hide part of the wait.
+[[gnu::always_inline]] inline void PrefetchChildEntries() {
+  const HashKey key = FoldSide(Pos.Key, Pos.SideToMove ^ 1);
+  const uint32_t index = KeyLow(key) & Tables.HashMask;
+  __builtin_prefetch(&Tables.AlwaysReplaceTable[index]);
+  __builtin_prefetch(&Tables.DepthPreferredTable[index]);
+  __builtin_prefetch(&Tables.EvalTable[KeyLow(Pos.Key) & Tables.EvalHashMask]);
+}
+
+// The evaluation-cache slot of the position after a capture, from the keys
+// the capture changes before it is made. Castling and en passant changes are
+// left out: the slot is only a hint to the memory.
+[[gnu::always_inline]] inline void PrefetchEvaluationAfter(Move m) {
+  const int us = Pos.SideToMove, to = MoveTo(m), captured = MoveCaptured(m);
+  HashKey key = Pos.Key ^ MoveKeys[MoveKeyRow(us, MoveType(m))][m & 4095];
+  if (captured) key ^= Zobrist.PieceKeys[PieceKeyRow(PieceCodeOf(us ^ 1, captured))][to];
+  if (Pos.EnPassantBB) key ^= Zobrist.EnPassantKeys[LowestSquare(Pos.EnPassantBB)];
+  __builtin_prefetch(&Tables.EvalTable[KeyLow(key) & Tables.EvalHashMask]);
+}
+
 // Into the child position and back out, with the caller's share of make/unmake.
 inline void EnterChild(Move move) {
   Tree.MoveAtPly[Tree.Ply + 1] = move;
