@@ -57,17 +57,26 @@ inline int Child(int alpha, int beta, int depth) {
   __builtin_prefetch(&Tables.AlwaysReplaceTable[index]);
   __builtin_prefetch(&Tables.DepthPreferredTable[index]);
   __builtin_prefetch(&Tables.EvalTable[KeyLow(Pos.Key) & Tables.EvalHashMask]);
+  __builtin_prefetch(&Tables.PawnTable[KeyLow(Pos.PawnKey) & Tables.PawnHashMask]);
 }
 
 // The evaluation-cache slot of the position after a capture, from the keys
-// the capture changes before it is made. Castling and en passant changes are
-// left out: the slot is only a hint to the memory.
+// the capture changes before it is made, and the pawn entry when the pawns
+// change. Castling and en passant changes are left out: the slots are only a
+// hint to the memory.
 [[gnu::always_inline]] inline void PrefetchEvaluationAfter(Move m) {
   const int us = Pos.SideToMove, to = MoveTo(m), captured = MoveCaptured(m);
   HashKey key = Pos.Key ^ MoveKeys[MoveKeyRow(us, MoveType(m))][m & 4095];
   if (captured) key ^= Zobrist.PieceKeys[PieceKeyRow(PieceCodeOf(us ^ 1, captured))][to];
   if (Pos.EnPassantBB) key ^= Zobrist.EnPassantKeys[LowestSquare(Pos.EnPassantBB)];
   __builtin_prefetch(&Tables.EvalTable[KeyLow(key) & Tables.EvalHashMask]);
+  HashKey pawnKey = Pos.PawnKey;
+  if (MoveType(m) == PAWN) {
+    pawnKey ^= MoveKeys[PawnMoveKeyRow(us)][m & 4095];
+    if (MovePromotion(m)) pawnKey ^= Zobrist.PawnKeys[us][to];
+  }
+  if (captured == PAWN) pawnKey ^= Zobrist.PawnKeys[us ^ 1][to];
+  if (pawnKey != Pos.PawnKey) __builtin_prefetch(&Tables.PawnTable[KeyLow(pawnKey) & Tables.PawnHashMask]);
 }
 
 // Into the child position and back out, with the caller's share of make/unmake.
