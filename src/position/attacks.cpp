@@ -340,10 +340,14 @@ int StaticExchange(int from, int to) {
   int n = 1;
   attackers &= Attacks.ClearMask[from];
   attackers |= XrayBehind(from, to);
-  while (attackers) {
+  for (;;) {
+    // The side without a capturer left ends the exchange before the search
+    // for its least valuable one.
+    const Bitboard mine = attackers & (side == WHITE ? Pos.WhiteOcc : Pos.BlackOcc);
+    if (!mine) break;
     int attacker = -1;
     for (int type = PAWN; type <= KING; type++) {
-      Bitboard own = attackers & Pos.PieceBB[BBIndex(side, type)];
+      const Bitboard own = mine & Pos.PieceBB[BBIndex(side, type)];
       if (own) {
         attacker = LowestSquare(own);
         break;
