@@ -4,8 +4,10 @@
 #include <chrono>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <ctime>
 #include <poll.h>
+#include <sys/mman.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -187,3 +189,14 @@ int64_t TickMs() {
 }
 
 int64_t SecondsNow() { return static_cast<int64_t>(std::time(nullptr)); }
+
+void* AllocateTableMemory(size_t bytes) {
+  constexpr size_t HUGE_PAGE = size_t{2} << 20;
+  void* block = nullptr;
+  if (posix_memalign(&block, HUGE_PAGE, bytes) != 0) return nullptr;
+  // Only a hint: without huge pages the block works the same.
+  if (bytes >= HUGE_PAGE) madvise(block, bytes, MADV_HUGEPAGE);
+  return block;
+}
+
+void FreeTableMemory(void* block) { std::free(block); }

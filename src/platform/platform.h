@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstddef>
 #include <cstdio>
 
 // Ignore SIGINT (xboard sends it to its engines) and SIGPIPE (a GUI that
@@ -62,3 +63,10 @@ int64_t SecondsNow();   // calendar time in whole seconds
 // --- Terminals ----------------------------------------------------------------
 bool StdinIsTerminal();
 bool StdoutIsTerminal();
+
+// --- Table memory -----------------------------------------------------------
+// Blocks for the hash tables: aligned to 2 MB and offered to the kernel for
+// transparent huge pages, so that a probe into a large table rarely misses the
+// TLB. Null when the memory is not there; FreeTableMemory(nullptr) does nothing.
+void* AllocateTableMemory(size_t bytes);
+void FreeTableMemory(void* block);

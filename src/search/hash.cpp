@@ -86,14 +86,14 @@ int AllocateTableBlocks(uint32_t hashBytes, uint32_t evalBytes, uint32_t pawnByt
   size_t sizes[4] = {hashBytes / 2 + 256u, hashBytes / 2 + 256u, evalBytes + 256u, pawnBytes + 256u};
   int failure = 0;
   for (int i = 0; i < 4 && !failure; i++) {
-    blocks[i] = std::malloc(sizes[i]);
+    blocks[i] = AllocateTableMemory(sizes[i]);
     if (!blocks[i]) failure = i < 2 ? 1 : i == 2 ? 2 : 3;
   }
   if (failure) {
-    for (void* b : blocks) std::free(b);
+    for (void* b : blocks) FreeTableMemory(b);
     return failure;
   }
-  for (void*& b : Tables.Blocks) std::free(b);
+  for (void*& b : Tables.Blocks) FreeTableMemory(b);
   for (int i = 0; i < 4; i++) Tables.Blocks[i] = blocks[i];
   Tables.DepthPreferredTable = AlignedBase<HashEntry>(blocks[0]);
   Tables.AlwaysReplaceTable = AlignedBase<HashEntry>(blocks[1]);
