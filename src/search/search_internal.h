@@ -56,8 +56,8 @@ inline int Child(int alpha, int beta, int depth) {
   const uint32_t index = KeyLow(key) & Tables.HashMask;
   __builtin_prefetch(&Tables.AlwaysReplaceTable[index]);
   __builtin_prefetch(&Tables.DepthPreferredTable[index]);
-  __builtin_prefetch(&Tables.EvalTable[KeyLow(Pos.Key) & Tables.EvalHashMask]);
-  __builtin_prefetch(&Tables.PawnTable[KeyLow(Pos.PawnKey) & Tables.PawnHashMask]);
+  __builtin_prefetch(&EvalCaches.EvalTable[KeyLow(Pos.Key) & EvalCaches.EvalHashMask]);
+  __builtin_prefetch(&EvalCaches.PawnTable[KeyLow(Pos.PawnKey) & EvalCaches.PawnHashMask]);
 }
 
 // The evaluation-cache slot of the position after a capture, from the keys
@@ -66,17 +66,17 @@ inline int Child(int alpha, int beta, int depth) {
 // hint to the memory.
 [[gnu::always_inline]] inline void PrefetchEvaluationAfter(Move m) {
   const int us = Pos.SideToMove, to = MoveTo(m), captured = MoveCaptured(m);
-  HashKey key = Pos.Key ^ MoveKeys[MoveKeyRow(us, MoveType(m))][m & 4095];
+  HashKey key = Pos.Key ^ MoveKeys[MoveKeyRow(us, MoveType(m))][MoveFromTo(m)];
   if (captured) key ^= Zobrist.PieceKeys[PieceKeyRow(PieceCodeOf(us ^ 1, captured))][to];
   if (Pos.EnPassantBB) key ^= Zobrist.EnPassantKeys[LowestSquare(Pos.EnPassantBB)];
-  __builtin_prefetch(&Tables.EvalTable[KeyLow(key) & Tables.EvalHashMask]);
+  __builtin_prefetch(&EvalCaches.EvalTable[KeyLow(key) & EvalCaches.EvalHashMask]);
   HashKey pawnKey = Pos.PawnKey;
   if (MoveType(m) == PAWN) {
-    pawnKey ^= MoveKeys[PawnMoveKeyRow(us)][m & 4095];
+    pawnKey ^= MoveKeys[PawnMoveKeyRow(us)][MoveFromTo(m)];
     if (MovePromotion(m)) pawnKey ^= Zobrist.PawnKeys[us][to];
   }
   if (captured == PAWN) pawnKey ^= Zobrist.PawnKeys[us ^ 1][to];
-  if (pawnKey != Pos.PawnKey) __builtin_prefetch(&Tables.PawnTable[KeyLow(pawnKey) & Tables.PawnHashMask]);
+  if (pawnKey != Pos.PawnKey) __builtin_prefetch(&EvalCaches.PawnTable[KeyLow(pawnKey) & EvalCaches.PawnHashMask]);
 }
 
 // Into the child position and back out, with the caller's share of make/unmake.
