@@ -56,11 +56,13 @@ bool Generated(Move move) {
   return false;
 }
 
-// The SAN of a line (0-terminated, at most MAX_LINE_MOVES moves) from the
-// current position, each move followed by a blank. The moves are made on the
-// board to name them and taken back; a move that does not belong to its
-// position ends the text.
-void AppendSanLine(Text& text, const Move* line) {
+// Walks a line (0-terminated, at most MAX_LINE_MOVES moves) from the current
+// position, handing write each move after making it. The PV rows can hold the
+// tail of an older line behind a cut-off, so the first move that is not a
+// legal move where it stands ends the walk: an interface is never shown an
+// illegal move. The board is as before on return.
+template <typename Write>
+void WalkLine(const Move* line, Write write) {
   const int savedPly = Tree.Ply;
   const uint8_t savedSide = Pos.SideToMove;
   SavedState saved[MAX_LINE_MOVES];
@@ -70,13 +72,11 @@ void AppendSanLine(Text& text, const Move* line) {
   for (; n < MAX_LINE_MOVES && line[n]; n++) {
     const Move move = line[n];
     GenerateAll();
-    if (!Generated(move)) break;
+    if (!Generated(move) || !KeepsOwnKingSafe(move)) break;
     saved[n] = SaveState();
     made[n] = move;
     MakeMove(move);
-    char san[SAN_TEXT_SIZE];
-    FormatSan(move, san, SAN_PV);
-    text.Add("%s", san);
+    write(move);
     Pos.SideToMove ^= 1;
   }
   while (n > 0) {
@@ -89,13 +89,22 @@ void AppendSanLine(Text& text, const Move* line) {
   Tree.Ply = savedPly;
 }
 
+// The SAN of a line, each move followed by a blank.
+void AppendSanLine(Text& text, const Move* line) {
+  WalkLine(line, [&text](Move move) {
+    char san[SAN_TEXT_SIZE];
+    FormatSan(move, san, SAN_PV);
+    text.Add("%s", san);
+  });
+}
+
 // Coordinate text of a line, each move followed by a blank.
 void AppendCoordLine(Text& text, const Move* line) {
-  for (int n = 0; n < MAX_LINE_MOVES && line[n]; n++) {
+  WalkLine(line, [&text](Move move) {
     char coord[6];
-    MoveToCoord(line[n], coord);
+    MoveToCoord(move, coord);
     text.Add("%s ", coord);
-  }
+  });
 }
 
 void AppendSanMove(Text& text, Move move) {
