@@ -10,29 +10,17 @@
 
 namespace {
 
-struct Case {
-  const char* Name;
-  const char* Text;
-  bool Read;         // ReadInt finds a number
-  int32_t Value;     // ... this one
-  int Taken;         // ... after this many characters
-  bool Whole;        // WordToInt takes the whole text
-  int64_t WholeValue;
-};
+// ReadInt finds a number (Read), this one (Value), after this many characters
+// (Taken); WordToInt takes the whole text (Whole) as WholeValue.
+struct Case { const char* Name; const char* Text; bool Read; int32_t Value; int Taken; bool Whole; int64_t WholeValue; };
 
 const Case CASES[] = {
-    {"Plain", "42", true, 42, 2, true, 42},
-    {"BlanksFirst", " \t\n\v\f\r7 x", true, 7, 7, false, 0},
-    {"Signs", "-15", true, -15, 3, true, -15},
-    {"PlusSign", "+8", true, 8, 2, true, 8},
-    {"StopsAtTheFirstNonDigit", "12ab", true, 12, 2, false, 0},
-    {"NoDigits", "abc", false, 0, 0, false, 0},
-    {"SignAlone", "-", false, 0, 0, false, 0},
-    {"SignThenBlank", "- 5", false, 0, 0, false, 0},
-    {"Empty", "", false, 0, 0, false, 0},
-    {"SaturatesHigh", "99999999999999999999", true, INT32_MAX, 20, true, 9999999999999},
-    {"SaturatesLow", "-99999999999", true, INT32_MIN, 12, true, -99999999999},
-    {"IntRangeEdges", "-2147483648", true, INT32_MIN, 11, true, -2147483648LL},
+    {"Plain", "42", true, 42, 2, true, 42}, {"BlanksFirst", " \t\n\v\f\r7 x", true, 7, 7, false, 0},
+    {"Signs", "-15", true, -15, 3, true, -15}, {"PlusSign", "+8", true, 8, 2, true, 8},
+    {"StopsAtTheFirstNonDigit", "12ab", true, 12, 2, false, 0}, {"NoDigits", "abc", false, 0, 0, false, 0},
+    {"SignAlone", "-", false, 0, 0, false, 0}, {"SignThenBlank", "- 5", false, 0, 0, false, 0},
+    {"Empty", "", false, 0, 0, false, 0}, {"SaturatesHigh", "99999999999999999999", true, INT32_MAX, 20, true, 9999999999999},
+    {"SaturatesLow", "-99999999999", true, INT32_MIN, 12, true, -99999999999}, {"IntRangeEdges", "-2147483648", true, INT32_MIN, 11, true, -2147483648LL},
     {"JustAboveTheRange", "2147483648", true, INT32_MAX, 10, true, 2147483648LL},
 };
 
